@@ -1,0 +1,147 @@
+#include "runtime/textrules.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace rt {
+namespace {
+
+bool isSkipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+
+// Reads a hexadecimal or octal integer after "&H" / "&O".
+double radixValue(const QString& text, qsizetype pos, int radix) {
+    double value = 0;
+    for (; pos < text.size(); ++pos) {
+        const QChar c = text.at(pos);
+        if (isSkipped(c)) {
+            continue;
+        }
+        const int digit = c.isDigit() ? c.digitValue()
+                          : (radix == 16 && c.toUpper() >= u'A' && c.toUpper() <= u'F')
+                              ? 10 + (c.toUpper().unicode() - u'A')
+                              : -1;
+        if (digit < 0 || digit >= radix) {
+            break;
+        }
+        value = value * radix + digit;
+    }
+    return value;
+}
+
+} // namespace
+
+double Val(const QString& text) {
+    // Collect the characters that belong to the number, skipping blanks, and hand
+    // the result to strtod in the C locale's form.
+    std::string number;
+    qsizetype pos = 0;
+    auto skip = [&] {
+        while (pos < text.size() && isSkipped(text.at(pos))) {
+            ++pos;
+        }
+    };
+    auto peek = [&]() -> QChar { return pos < text.size() ? text.at(pos) : QChar(); };
+    auto isAsciiDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+
+    skip();
+    if (peek() == u'&' && pos + 1 < text.size()) {
+        const QChar kind = text.at(pos + 1).toUpper();
+        if (kind == u'H') {
+            return radixValue(text, pos + 2, 16);
+        }
+        if (kind == u'O') {
+            return radixValue(text, pos + 2, 8);
+        }
+        return 0;
+    }
+    if (peek() == u'+' || peek() == u'-') {
+        number += char(peek().unicode());
+        ++pos;
+    }
+    bool digits = false;
+    for (skip(); isAsciiDigit(peek()); ++pos, skip()) {
+        number += char(peek().unicode());
+        digits = true;
+    }
+    if (peek() == u'.') {
+        number += '.';
+        ++pos;
+        for (skip(); isAsciiDigit(peek()); ++pos, skip()) {
+            number += char(peek().unicode());
+            digits = true;
+        }
+    }
+    if (!digits) {
+        return 0;
+    }
+    const QChar mark = peek().toUpper();
+    if (mark == u'E' || mark == u'D') {
+        // The exponent counts only when digits follow it.
+        const qsizetype save = pos;
+        std::string exponent = "e";
+        ++pos;
+        skip();
+        if (peek() == u'+' || peek() == u'-') {
+            exponent += char(peek().unicode());
+            ++pos;
+        }
+        bool expDigits = false;
+        for (skip(); isAsciiDigit(peek()); ++pos, skip()) {
+            exponent += char(peek().unicode());
+            expDigits = true;
+        }
+        if (expDigits) {
+            number += exponent;
+        } else {
+            pos = save;
+        }
+    }
+    // from_chars is locale independent (the application runs under the user's
+    // locale, whose decimal mark may be a comma).
+    const char* first = number.data();
+    if (*first == '+') {
+        ++first;
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, number.data() + number.size(), value);
+    (void)end;
+    if (error == std::errc::result_out_of_range) {
+        // Either too large (an infinity) or too small (zero).
+        const bool negative = number.front() == '-';
+        const bool huge = number.find('e') == std::string::npos ||
+                          number.find("e-") == std::string::npos;
+        if (!huge) {
+            return negative ? -0.0 : 0.0;
+        }
+        const double inf = std::numeric_limits<double>::infinity();
+        return negative ? -inf : inf;
+    }
+    return value;
+}
+
+QString Mid(const QString& text, qsizetype start, qsizetype count) {
+    if (start < 1 || count <= 0 || start > text.size()) {
+        return {};
+    }
+    return text.mid(start - 1, count);
+}
+
+QString Right(const QString& text, qsizetype count) {
+    if (count <= 0) {
+        return {};
+    }
+    return text.right(count);
+}
+
+QString FormatWhole(double value) {
+    const double rounded = std::round(value); // halves away from zero
+    if (!std::isfinite(rounded)) {
+        return {};
+    }
+    QString out = QString::number(rounded, 'f', 0);
+    return out == QLatin1String("-0") ? QStringLiteral("0") : out;
+}
+
+} // namespace rt

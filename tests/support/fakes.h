@@ -1,0 +1,63 @@
+#pragma once
+// Stand-ins for the platform services, for tests of logic.
+
+#include "runtime/services.h"
+#include "tones/audiooutput.h"
+
+#include <QStringList>
+#include <vector>
+
+namespace testing {
+
+class CountingMessages : public rt::MessageBoxService {
+public:
+    QStringList shown; // "title: text"
+    void showWarning(const QString& text, const QString& title) override {
+        shown << title + ": " + text;
+    }
+};
+
+// Records every write as one block of frames.
+class RecordingOutput : public tones::AudioOutput {
+public:
+    bool deviceAvailable = true;
+    int failWriteNumber = -1; // the write (counted from 0) that fails
+    tones::AudioFormat deviceRate{}; // a rate the device insists on, if set
+    std::vector<std::vector<float>> blocks;
+    int opens = 0;
+    int drains = 0;
+    int writes = 0;
+
+    bool open(const tones::AudioFormat& wanted) override {
+        if (!deviceAvailable) {
+            return false;
+        }
+        ++opens;
+        format_ = wanted;
+        if (deviceRate.sampleRate != 0) {
+            format_ = deviceRate;
+        }
+        open_ = true;
+        return true;
+    }
+    bool isOpen() const override { return open_; }
+    tones::AudioFormat format() const override { return format_; }
+    bool write(const float* frames, qint64 count) override {
+        if (writes++ == failWriteNumber) {
+            return false;
+        }
+        blocks.emplace_back(frames, frames + count * format_.channels);
+        return true;
+    }
+    bool drain() override {
+        ++drains;
+        return true;
+    }
+    void close() override { open_ = false; }
+
+private:
+    tones::AudioFormat format_;
+    bool open_ = false;
+};
+
+} // namespace testing

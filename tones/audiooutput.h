@@ -1,0 +1,37 @@
+#pragma once
+// The sound output as the tone player sees it: one stream per command, into
+// which the tones are written back to back.
+
+#include <QtGlobal>
+
+namespace tones {
+
+struct AudioFormat {
+    int sampleRate = 0;
+    int channels = 0;
+    bool operator==(const AudioFormat&) const = default;
+};
+
+class AudioOutput {
+public:
+    virtual ~AudioOutput() = default;
+
+    // Opens and starts a stream, as close to `wanted` as the device allows; the
+    // format actually opened is format(). False when there is no usable device.
+    virtual bool open(const AudioFormat& wanted) = 0;
+    virtual bool isOpen() const = 0;
+    virtual AudioFormat format() const = 0;
+
+    // Queues interleaved float frames in the open format. Returns when they are
+    // queued (not yet played); false when the device failed.
+    virtual bool write(const float* frames, qint64 frameCount) = 0;
+
+    // Waits until everything queued has been played; the stream stays open and
+    // the next write goes on from silence. False when the device failed.
+    virtual bool drain() = 0;
+
+    // Closes the stream, dropping whatever is still queued.
+    virtual void close() = 0;
+};
+
+} // namespace tones
