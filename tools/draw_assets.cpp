@@ -1,7 +1,8 @@
 // Draws the dialer's two pieces of window artwork: the banner picture shown in the
 // main window (satellite.jpg) and the window icon (keypad.ico).
 //
-// Usage: QT_QPA_PLATFORM=offscreen draw_assets <output folder>
+// Usage: draw_assets <output folder>   (uses the offscreen platform unless
+//        QT_QPA_PLATFORM says otherwise)
 //
 // Everything is painted with QPainter, so the artwork can be regenerated at any
 // time and the output is the same from run to run.
@@ -570,11 +571,16 @@ bool WriteBytes(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
         return 2;
     }
+    // Nothing is shown on screen, so don't insist on a display unless the
+    // caller has picked a platform plugin.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
 
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.mkpath(QStringLiteral("."))) {

@@ -1,0 +1,53 @@
+#pragma once
+// A private PulseAudio server with a null sink named "uplink", for tests and
+// benchmarks that dial through the real sound path without a sound card. The
+// sink's monitor is recorded with parec and decoded with multimon-ng.
+
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVector>
+#include <memory>
+
+namespace testing {
+
+class NullSinkServer {
+public:
+    NullSinkServer();
+    ~NullSinkServer();
+    NullSinkServer(const NullSinkServer&) = delete;
+    NullSinkServer& operator=(const NullSinkServer&) = delete;
+
+    // Starts the server in a fresh runtime folder (and points this process's
+    // XDG_RUNTIME_DIR at it, so that sound opened afterwards goes there). Empty on
+    // success, else what went wrong.
+    QString start();
+    // Stops the server; the runtime folder stays, so start() may run again.
+    void stop();
+    bool isRunning() const;
+
+    // Records the sink's monitor into `wavPath` until stopRecording().
+    QString startRecording(const QString& wavPath);
+    void stopRecording(int tailMs = 500);
+    // Milliseconds since the recording's first sample was captured, as near as
+    // the recorder's latency allows.
+    qint64 msSinceRecordingStart() const;
+
+    // The symbols multimon-ng hears in a recording.
+    static QString decode(const QString& wavPath);
+    // Times (ms from the start of the file) at which tones begin: a 2 ms RMS
+    // envelope crossing 20 % of the recording's peak.
+    static QVector<double> onsets(const QString& wavPath);
+
+    QString runtimeDir() const { return runtime_.path(); }
+
+private:
+    QTemporaryDir runtime_;
+    std::unique_ptr<QProcess> keepAlive_;
+    std::unique_ptr<QProcess> recorder_;
+    QElapsedTimer recordingClock_;
+    bool running_ = false;
+};
+
+} // namespace testing
