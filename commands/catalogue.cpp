@@ -55,7 +55,9 @@ constexpr std::array<CatalogueEntry, kCommandCount> kCatalogue{{
 
 } // namespace
 
-std::span<const CatalogueEntry> Catalogue() { return kCatalogue; }
+std::span<const CatalogueEntry> Catalogue() {
+    return kCatalogue;
+}
 
 const CatalogueEntry* FindCommand(qint16 index) {
     const auto* it = std::find_if(kCatalogue.begin(), kCatalogue.end(),

@@ -16,7 +16,8 @@ QString nextLine(const QString& text, qsizetype& pos) {
     QString line = text.mid(start, pos - start).trimmed();
     if (pos < text.size()) {
         // CR LF counts as one break.
-        pos += (text.at(pos) == u'\r' && pos + 1 < text.size() && text.at(pos + 1) == u'\n') ? 2 : 1;
+        pos +=
+            (text.at(pos) == u'\r' && pos + 1 < text.size() && text.at(pos + 1) == u'\n') ? 2 : 1;
     }
     return line;
 }
@@ -24,8 +25,8 @@ QString nextLine(const QString& text, qsizetype& pos) {
 } // namespace
 
 ElementSet ReadElementSet(const QString& text) {
-    ElementSet found;      // the "1 " / "2 " pair
-    ElementSet firstTwo;   // the first two non-empty lines, as a fall-back
+    ElementSet found;    // the "1 " / "2 " pair
+    ElementSet firstTwo; // the first two non-empty lines, as a fall-back
     int nonEmpty = 0;
     qsizetype pos = 0;
     while (pos < text.size()) {
@@ -63,33 +64,19 @@ struct Piece {
 };
 
 constexpr std::array<Piece, 28> kPieces{{
-    {u"**11#"},
-    {{}, 1, 20, 4}, // last digit of the epoch year, day of year
-    {u"A"},
-    {{}, 1, 25, 8}, // fraction of the epoch day
-    {u"0A"},
-    {{}, 1, 36, 8}, // first derivative of mean motion, without its sign
-    {{}, 1, 52, 1}, // exponent of the second derivative
-    {{}, 1, 55, 5}, // drag term mantissa, without its sign
-    {u"B"},
-    {{}, 1, 61, 1}, // drag term exponent
-    {{}, 2, 9, 3},  // inclination
-    {u"A"},
-    {{}, 2, 13, 4},
-    {{}, 2, 18, 3}, // right ascension of the ascending node
-    {u"A"},
-    {{}, 2, 22, 4},
-    {{}, 2, 27, 7}, // eccentricity
-    {{}, 2, 35, 3}, // argument of perigee
-    {u"A"},
-    {{}, 2, 39, 4},
-    {{}, 2, 44, 3}, // mean anomaly
-    {u"A"},
-    {{}, 2, 48, 4},
-    {{}, 2, 53, 2}, // mean motion
-    {u"A"},
-    {{}, 2, 56, 8},
-    {{}, 2, 65, 1}, // second column of the revolution number
+    {u"**11#"},     {{}, 1, 20, 4}, // last digit of the epoch year, day of year
+    {u"A"},         {{}, 1, 25, 8}, // fraction of the epoch day
+    {u"0A"},        {{}, 1, 36, 8}, // first derivative of mean motion, without its sign
+    {{}, 1, 52, 1},                 // exponent of the second derivative
+    {{}, 1, 55, 5},                 // drag term mantissa, without its sign
+    {u"B"},         {{}, 1, 61, 1}, // drag term exponent
+    {{}, 2, 9, 3},                  // inclination
+    {u"A"},         {{}, 2, 13, 4}, {{}, 2, 18, 3}, // right ascension of the ascending node
+    {u"A"},         {{}, 2, 22, 4}, {{}, 2, 27, 7}, // eccentricity
+    {{}, 2, 35, 3},                                 // argument of perigee
+    {u"A"},         {{}, 2, 39, 4}, {{}, 2, 44, 3}, // mean anomaly
+    {u"A"},         {{}, 2, 48, 4}, {{}, 2, 53, 2}, // mean motion
+    {u"A"},         {{}, 2, 56, 8}, {{}, 2, 65, 1}, // second column of the revolution number
     {u"#"},
 }};
 

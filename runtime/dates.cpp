@@ -8,9 +8,13 @@ DateTime MakeDateTime(int year, int month, int day, int hour, int minute, int se
     return Naive(QDate(year, month, day), QTime(hour, minute, second));
 }
 
-DateTime Naive(const QDate& date, const QTime& time) { return QDateTime(date, time, Qt::UTC); }
+DateTime Naive(const QDate& date, const QTime& time) {
+    return QDateTime(date, time, Qt::UTC);
+}
 
-DateTime Naive(const QDateTime& value) { return Naive(value.date(), value.time()); }
+DateTime Naive(const QDateTime& value) {
+    return Naive(value.date(), value.time());
+}
 
 DateTime DateAdd(QStringView interval, qint64 count, const DateTime& date) {
     if (interval.compare(u"s", Qt::CaseInsensitive) == 0) {
@@ -28,7 +32,9 @@ DateTime DateAdd(QStringView interval, qint64 count, const DateTime& date) {
     return date;
 }
 
-qint64 DateDiffDays(const DateTime& a, const DateTime& b) { return a.date().daysTo(b.date()); }
+qint64 DateDiffDays(const DateTime& a, const DateTime& b) {
+    return a.date().daysTo(b.date());
+}
 
 namespace {
 
@@ -51,7 +57,9 @@ constexpr std::array<CodeName, 8> kCodes{{
     {u"dd", Code::Day},
 }};
 
-QString twoDigits(int value) { return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0')); }
+QString twoDigits(int value) {
+    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+}
 
 } // namespace
 

@@ -14,8 +14,7 @@ namespace rt {
 
 using DateTime = QDateTime;
 
-DateTime MakeDateTime(int year, int month, int day, int hour = 0, int minute = 0,
-                      int second = 0);
+DateTime MakeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
 DateTime Naive(const QDate& date, const QTime& time = QTime(0, 0));
 // The calendar fields of any QDateTime, as a naive value.
 DateTime Naive(const QDateTime& value);

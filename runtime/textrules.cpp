@@ -8,7 +8,9 @@
 namespace rt {
 namespace {
 
-bool isSkipped(QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; }
+bool isSkipped(QChar c) {
+    return c == u' ' || c == u'\t' || c == u'\n';
+}
 
 // Reads a hexadecimal or octal integer after "&H" / "&O".
 double radixValue(const QString& text, qsizetype pos, int radix) {
@@ -110,8 +112,8 @@ double Val(const QString& text) {
     if (error == std::errc::result_out_of_range) {
         // Either too large (an infinity) or too small (zero).
         const bool negative = number.front() == '-';
-        const bool huge = number.find('e') == std::string::npos ||
-                          number.find("e-") == std::string::npos;
+        const bool huge =
+            number.find('e') == std::string::npos || number.find("e-") == std::string::npos;
         if (!huge) {
             return negative ? -0.0 : 0.0;
         }

@@ -12,7 +12,9 @@ namespace {
 constexpr double kSuggestedLatency = 0.03;
 constexpr int kPollMs = 2;
 
-PaStream* asStream(void* stream) { return static_cast<PaStream*>(stream); }
+PaStream* asStream(void* stream) {
+    return static_cast<PaStream*>(stream);
+}
 
 } // namespace
 

@@ -119,8 +119,7 @@ Samples ConvertSamples(const Samples& in, const AudioFormat& to) {
     data.src_ratio = ratio;
     if (src_simple(&data, SRC_SINC_MEDIUM_QUALITY, to.channels) == 0) {
         // Keep the tone's length exact: pad what the filter did not deliver.
-        std::fill(resampled.begin() + data.output_frames_gen * to.channels, resampled.end(),
-                  0.0F);
+        std::fill(resampled.begin() + data.output_frames_gen * to.channels, resampled.end(), 0.0F);
         out.frames = std::move(resampled);
     } else {
         out.frames.clear();

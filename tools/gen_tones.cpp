@@ -137,7 +137,8 @@ bool writeFile(const std::filesystem::path& path, const std::vector<float>& samp
     info.format = SF_FORMAT_WAV | (o.floatSamples ? SF_FORMAT_FLOAT : SF_FORMAT_PCM_16);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) {
-        std::fprintf(stderr, "gen_tones: cannot write %s: %s\n", path.c_str(), sf_strerror(nullptr));
+        std::fprintf(stderr, "gen_tones: cannot write %s: %s\n", path.c_str(),
+                     sf_strerror(nullptr));
         return false;
     }
     const sf_count_t written = sf_writef_float(file, samples.data(), sf_count_t(samples.size()));

@@ -28,13 +28,13 @@ class CatalogueComposer : public QObject {
     Boxes boxes;
     QStringList dialled;
     QStringList lastSentWhenDialled;
-    commands::Composer composer{
-        boxes,
-        [this](const QString& command) {
-            dialled << command;
-            lastSentWhenDialled << boxes.texts.value("Text11");
-        },
-        [] { return QStringLiteral("ELEMENTS"); }, [] { return QStringLiteral("TIME"); }};
+    commands::Composer composer{boxes,
+                                [this](const QString& command) {
+                                    dialled << command;
+                                    lastSentWhenDialled << boxes.texts.value("Text11");
+                                },
+                                [] { return QStringLiteral("ELEMENTS"); },
+                                [] { return QStringLiteral("TIME"); }};
 
 private slots:
     void init() {
@@ -79,24 +79,57 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("value");
         QTest::addColumn<QString>("sent");
-        QTest::newRow("fixed 7") << 7 << "" << "" << "**31##";
-        QTest::newRow("fixed 16") << 16 << "" << "" << "**41##";
-        QTest::newRow("fixed 0") << 0 << "" << "" << "**47##";
-        QTest::newRow("fixed 27") << 27 << "" << "" << "**66##";
-        QTest::newRow("threshold default") << 12 << "" << "" << "**13#200#";
-        QTest::newRow("threshold changed, caption not used") << 12 << "Text1" << "150"
+        QTest::newRow("fixed 7") << 7 << ""
+                                 << ""
+                                 << "**31##";
+        QTest::newRow("fixed 16") << 16 << ""
+                                  << ""
+                                  << "**41##";
+        QTest::newRow("fixed 0") << 0 << ""
+                                 << ""
+                                 << "**47##";
+        QTest::newRow("fixed 27") << 27 << ""
+                                  << ""
+                                  << "**66##";
+        QTest::newRow("threshold default") << 12 << ""
+                                           << ""
+                                           << "**13#200#";
+        QTest::newRow("threshold changed, caption not used") << 12 << "Text1"
+                                                             << "150"
                                                              << "**13#150#";
-        QTest::newRow("threshold with blank kept") << 12 << "Text1" << "2 0" << "**13#2 0#";
-        QTest::newRow("threshold empty") << 12 << "Text1" << "" << "**13##";
-        QTest::newRow("threshold 11") << 11 << "Text2" << "201" << "**14#201#";
-        QTest::newRow("threshold 10") << 10 << "" << "" << "**15#178#";
-        QTest::newRow("threshold 9") << 9 << "Text4" << "9" << "**16#9#";
-        QTest::newRow("pointer") << 17 << "Text5" << "00012" << "**39#0001200000#";
-        QTest::newRow("resend") << 18 << "Text8" << "00200" << "**40#0000000200#";
-        QTest::newRow("free text") << 21 << "Text13" << " *1a# " << " *1a# ";
-        QTest::newRow("free text empty") << 21 << "" << "" << "";
-        QTest::newRow("elements") << 19 << "" << "" << "ELEMENTS";
-        QTest::newRow("time") << 20 << "" << "" << "TIME";
+        QTest::newRow("threshold with blank kept") << 12 << "Text1"
+                                                   << "2 0"
+                                                   << "**13#2 0#";
+        QTest::newRow("threshold empty") << 12 << "Text1"
+                                         << ""
+                                         << "**13##";
+        QTest::newRow("threshold 11") << 11 << "Text2"
+                                      << "201"
+                                      << "**14#201#";
+        QTest::newRow("threshold 10") << 10 << ""
+                                      << ""
+                                      << "**15#178#";
+        QTest::newRow("threshold 9") << 9 << "Text4"
+                                     << "9"
+                                     << "**16#9#";
+        QTest::newRow("pointer") << 17 << "Text5"
+                                 << "00012"
+                                 << "**39#0001200000#";
+        QTest::newRow("resend") << 18 << "Text8"
+                                << "00200"
+                                << "**40#0000000200#";
+        QTest::newRow("free text") << 21 << "Text13"
+                                   << " *1a# "
+                                   << " *1a# ";
+        QTest::newRow("free text empty") << 21 << ""
+                                         << ""
+                                         << "";
+        QTest::newRow("elements") << 19 << ""
+                                  << ""
+                                  << "ELEMENTS";
+        QTest::newRow("time") << 20 << ""
+                              << ""
+                              << "TIME";
     }
     void sends() {
         QFETCH(int, index);

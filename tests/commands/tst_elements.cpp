@@ -6,10 +6,8 @@ using commands::ElementSet;
 
 namespace {
 
-const QString kLine1 =
-    "1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9005";
-const QString kLine2 =
-    "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123456";
+const QString kLine1 = "1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9005";
+const QString kLine2 = "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123456";
 // The command of the two lines above up to the mean anomaly's whole degrees.
 const QString kHead = "**11#2059A517825280A00016717010270B3051A6415279A45640010483281A6924180A";
 
@@ -27,16 +25,20 @@ private slots:
             << kLine1 << kLine2
             << "**11#2059A517825280A00016717010270B3051A6415279A45640010483281A6924180A12341"
                "5A584612342#";
-        QTest::newRow("both empty") << "" << "" << "**11#A0ABAAAAA#";
-        QTest::newRow("line 2 of 64 columns") << kLine1 << kLine2.left(64)
-                                              << kHead + "123415A58461234#";
-        QTest::newRow("line 2 of 60 columns") << kLine1 << kLine2.left(60)
-                                              << kHead + "123415A58461#";
+        QTest::newRow("both empty") << ""
+                                    << ""
+                                    << "**11#A0ABAAAAA#";
+        QTest::newRow("line 2 of 64 columns")
+            << kLine1 << kLine2.left(64) << kHead + "123415A58461234#";
+        QTest::newRow("line 2 of 60 columns")
+            << kLine1 << kLine2.left(60) << kHead + "123415A58461#";
         QTest::newRow("line 2 of 55 columns") << kLine1 << kLine2.left(55) << kHead + "123415A#";
         QTest::newRow("line 2 of 50 columns") << kLine1 << kLine2.left(50) << kHead + "123A#";
         QTest::newRow("line 1 of 58 columns")
             << kLine1.left(58) << kLine2
-            << "**11#2059A517825280A000167170" "1027" "B"
+            << "**11#2059A517825280A000167170"
+               "1027"
+               "B"
                "051A6415279A45640010483281A6924180A123415A584612342#";
         QTest::newRow("minus signs in columns 34 and 54")
             << "1 99999U 12999A   12059.51782528 -.00016717  00000-0 -10270-3 0  9005" << kLine2
@@ -81,16 +83,21 @@ private slots:
         QTest::addColumn<QString>("line1");
         QTest::addColumn<QString>("line2");
         QTest::newRow("two lines LF") << kLine1 + "\n" + kLine2 << kLine1 << kLine2;
-        QTest::newRow("title line CR LF")
-            << "ISS (ZARYA)\r\n" + kLine1 + "\r\n" + kLine2 + "\r\n" << kLine1 << kLine2;
+        QTest::newRow("title line CR LF") << "ISS (ZARYA)\r\n" + kLine1 + "\r\n" + kLine2 + "\r\n"
+                                          << kLine1 << kLine2;
         QTest::newRow("CR only") << kLine1 + "\r" + kLine2 << kLine1 << kLine2;
         QTest::newRow("leading blanks and blank lines")
-            << "\n\n   " + kLine1 + "  \n\n\t" + kLine2 + "\n\n" << kLine1 << kLine2;
+            << "\n\n   " + kLine1 + "  \n\n\t" + kLine2 + "\n\n"
+            << kLine1 << kLine2;
         QTest::newRow("title that starts like line 2")
             << "2 BIRDS\n" + kLine1 + "\n" + kLine2 << kLine1 << kLine2;
         QTest::newRow("only one line") << kLine1 << kLine1 << "";
-        QTest::newRow("garbage") << "hello\nworld\nagain" << "hello" << "world";
-        QTest::newRow("empty") << "" << "" << "";
+        QTest::newRow("garbage") << "hello\nworld\nagain"
+                                 << "hello"
+                                 << "world";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
         QTest::newRow("line 2 before line 1") << kLine2 + "\n" + kLine1 << kLine2 << kLine1;
     }
     void intake() {

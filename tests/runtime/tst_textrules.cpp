@@ -91,17 +91,28 @@ private slots:
         QTest::addColumn<QString>("format");
         QTest::addColumn<QString>("text");
         // 5 March 2009, 07:08:09
-        QTest::newRow("year4") << "yyyy" << "2009";
-        QTest::newRow("year2 upper") << "YY" << "09";
-        QTest::newRow("month") << "mm" << "03";
-        QTest::newRow("month upper") << "MM" << "03";
-        QTest::newRow("minutes nn") << "nn" << "08";
-        QTest::newRow("minutes after hour") << "hh:mm:ss" << "07:08:09";
-        QTest::newRow("minutes after hour and blank") << "HH mm" << "07 08";
-        QTest::newRow("month after date") << "dd mm" << "05 03";
-        QTest::newRow("month after hour and letter") << "hh x mm" << "07 x 03";
-        QTest::newRow("day") << "DD" << "05";
-        QTest::newRow("seconds") << "ss" << "09";
+        QTest::newRow("year4") << "yyyy"
+                               << "2009";
+        QTest::newRow("year2 upper") << "YY"
+                                     << "09";
+        QTest::newRow("month") << "mm"
+                               << "03";
+        QTest::newRow("month upper") << "MM"
+                                     << "03";
+        QTest::newRow("minutes nn") << "nn"
+                                    << "08";
+        QTest::newRow("minutes after hour") << "hh:mm:ss"
+                                            << "07:08:09";
+        QTest::newRow("minutes after hour and blank") << "HH mm"
+                                                      << "07 08";
+        QTest::newRow("month after date") << "dd mm"
+                                          << "05 03";
+        QTest::newRow("month after hour and letter") << "hh x mm"
+                                                     << "07 x 03";
+        QTest::newRow("day") << "DD"
+                             << "05";
+        QTest::newRow("seconds") << "ss"
+                                 << "09";
         QTest::newRow("long date and time") << "dddddd hh:mm:ss"
                                             << "Thursday, 5 March 2009 07:08:09";
     }
@@ -142,10 +153,11 @@ private slots:
     }
 
     void midnightsBetween() {
-        QCOMPARE(rt::DateDiffDays(rt::MakeDateTime(2024, 1, 1), rt::MakeDateTime(2024, 12, 31, 23, 59)),
-                 365);
-        QCOMPARE(rt::DateDiffDays(rt::MakeDateTime(2024, 1, 1, 23, 0), rt::MakeDateTime(2024, 1, 2)),
-                 1);
+        QCOMPARE(
+            rt::DateDiffDays(rt::MakeDateTime(2024, 1, 1), rt::MakeDateTime(2024, 12, 31, 23, 59)),
+            365);
+        QCOMPARE(
+            rt::DateDiffDays(rt::MakeDateTime(2024, 1, 1, 23, 0), rt::MakeDateTime(2024, 1, 2)), 1);
         QCOMPARE(rt::DateDiffDays(rt::MakeDateTime(2024, 1, 2), rt::MakeDateTime(2024, 1, 1)), -1);
     }
 };

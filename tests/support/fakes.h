@@ -21,7 +21,7 @@ public:
 class RecordingOutput : public tones::AudioOutput {
 public:
     bool deviceAvailable = true;
-    int failWriteNumber = -1; // the write (counted from 0) that fails
+    int failWriteNumber = -1;        // the write (counted from 0) that fails
     tones::AudioFormat deviceRate{}; // a rate the device insists on, if set
     std::vector<std::vector<float>> blocks;
     int opens = 0;

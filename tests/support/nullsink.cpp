@@ -44,9 +44,13 @@ void endProcess(std::unique_ptr<QProcess>& p, int signal) {
 
 } // namespace
 
-NullSinkServer::NullSinkServer() { ::chmod(QFile::encodeName(runtime_.path()).constData(), 0700); }
+NullSinkServer::NullSinkServer() {
+    ::chmod(QFile::encodeName(runtime_.path()).constData(), 0700);
+}
 
-NullSinkServer::~NullSinkServer() { stop(); }
+NullSinkServer::~NullSinkServer() {
+    stop();
+}
 
 QString NullSinkServer::start() {
     if (!runtime_.isValid()) {
@@ -76,15 +80,17 @@ QString NullSinkServer::start() {
     // silent stream keeps it running.
     keepAlive_ = std::make_unique<QProcess>();
     keepAlive_->setStandardInputFile("/dev/zero");
-    keepAlive_->start("pacat", {"--raw", "--format=s16le", "--rate=22050", "--channels=1",
-                                "--device=uplink"});
+    keepAlive_->start(
+        "pacat", {"--raw", "--format=s16le", "--rate=22050", "--channels=1", "--device=uplink"});
     if (!keepAlive_->waitForStarted(5000)) {
         return "pacat did not start";
     }
     return {};
 }
 
-bool NullSinkServer::isRunning() const { return running_; }
+bool NullSinkServer::isRunning() const {
+    return running_;
+}
 
 void NullSinkServer::stop() {
     endProcess(recorder_, SIGINT);
@@ -122,7 +128,9 @@ QString NullSinkServer::startRecording(const QString& wavPath) {
     return {};
 }
 
-qint64 NullSinkServer::msSinceRecordingStart() const { return recordingClock_.elapsed(); }
+qint64 NullSinkServer::msSinceRecordingStart() const {
+    return recordingClock_.elapsed();
+}
 
 void NullSinkServer::stopRecording(int tailMs) {
     QThread::msleep(tailMs);

@@ -83,8 +83,8 @@ private slots:
         QTest::addColumn<QList<int>>("files");
         QTest::addColumn<int>("errors");
         QTest::newRow("fixed command") << "**31##" << QList<int>{11, 11, 3, 1, 12, 12} << 0;
-        QTest::newRow("letters both cases") << "aAbBcCdD" << QList<int>{13, 13, 14, 14, 15, 15, 16, 16}
-                                            << 0;
+        QTest::newRow("letters both cases")
+            << "aAbBcCdD" << QList<int>{13, 13, 14, 14, 15, 15, 16, 16} << 0;
         QTest::newRow("empty") << "" << QList<int>{} << 0;
         QTest::newRow("blank and tab skipped") << "1 2\t3" << QList<int>{1, 2, 3} << 0;
         // An unknown character never re-sounds the previous tone.
