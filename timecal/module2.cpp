@@ -20,20 +20,23 @@ namespace Module2 {
 qint16 GetUtcBiasMinutes(const timecal::TimeZoneSource& zone) {
     timecal::TimeZoneRecord record; // zero-filled: a failed query gives offset 0
     const timecal::ZoneState state = zone.query(record);
-    const qint32 sum = state == timecal::ZoneState::Daylight
-                           ? record.bias + record.daylightBias
-                           : record.standardBias + record.bias;
+    const qint32 sum = state == timecal::ZoneState::Daylight ? record.bias + record.daylightBias
+                                                             : record.standardBias + record.bias;
     return narrow16(-qint64(sum));
 }
 
-qint16 GetUtcBiasMinutes() { return GetUtcBiasMinutes(timecal::SystemTimeZone()); }
+qint16 GetUtcBiasMinutes() {
+    return GetUtcBiasMinutes(timecal::SystemTimeZone());
+}
 
 rt::DateTime GetUtcNow(const timecal::TimeZoneSource& zone, const rt::Clock& clock) {
     const qint16 offset = GetUtcBiasMinutes(zone);
     return rt::DateAdd(u"n", -offset, clock.localNow());
 }
 
-rt::DateTime GetUtcNow() { return GetUtcNow(timecal::SystemTimeZone(), rt::SystemClock()); }
+rt::DateTime GetUtcNow() {
+    return GetUtcNow(timecal::SystemTimeZone(), rt::SystemClock());
+}
 
 QString DayOfWeekDigit(rt::DateTime t) {
     static const QStringList keys = QStringLiteral("5 1 1 4 6 2 4 0 3 5 1 3").split(u' ');

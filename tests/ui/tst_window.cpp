@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 
 namespace {
 
@@ -24,10 +25,16 @@ public:
 
 class FixedZone : public timecal::TimeZoneSource {
 public:
-    timecal::ZoneState query(timecal::TimeZoneRecord&) const override {
-        return timecal::ZoneState::Standard;
+    timecal::TimeZoneRecord record;
+    timecal::ZoneState state = timecal::ZoneState::Standard;
+    timecal::ZoneState query(timecal::TimeZoneRecord& r) const override {
+        r = record;
+        return state;
     }
 };
+
+const QString kLine1 = "1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9005";
+const QString kLine2 = "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123456";
 
 // The part of `w` that can be seen: its rectangle clipped by every ancestor.
 QRect visibleRect(QWidget* w) {
@@ -57,6 +64,8 @@ private slots:
 
     void init() {
         dialled.clear();
+        clock = FixedClock();
+        zone = FixedZone();
         form = std::make_unique<ui::Form1>(
             ui::WindowServices{[this](const QString& c) { dialled << c; }, &clock, &zone,
                                QLocale(QLocale::English, QLocale::UnitedKingdom)});
@@ -370,6 +379,110 @@ private slots:
             QCOMPARE(form->text(u"Text6"), QString("00000"));
             QCOMPARE(form->text(u"Text7"), QString("00400"));
         }
+    }
+
+    void clockDisplay_data() {
+        QTest::addColumn<QDateTime>("local");
+        QTest::addColumn<int>("bias");
+        QTest::addColumn<bool>("daylight");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("UTC") << rt::MakeDateTime(2026, 12, 6, 23, 30, 5) << 0 << false
+                             << "Sunday, 6 December 2026 23:30:05";
+        QTest::newRow("an hour east, across UTC midnight")
+            << rt::MakeDateTime(2026, 12, 7, 0, 30, 5) << -60 << false
+            << "Sunday, 6 December 2026 23:30:05";
+        QTest::newRow("summer time counts twice")
+            << rt::MakeDateTime(2026, 7, 1, 12, 0, 0) << -60 << true
+            << "Wednesday, 1 July 2026 10:00:00";
+        QTest::newRow("west, into the next year")
+            << rt::MakeDateTime(2026, 12, 31, 20, 15, 59) << 300 << false
+            << "Friday, 1 January 2027 01:15:59";
+    }
+    void clockDisplay() {
+        QFETCH(QDateTime, local);
+        QFETCH(int, bias);
+        QFETCH(bool, daylight);
+        QFETCH(QString, shown);
+        clock.now = local;
+        zone.record = {bias, 0, -60};
+        zone.state = daylight ? timecal::ZoneState::Daylight : timecal::ZoneState::Standard;
+        form->setText(u"Text12", "typed over");
+        // The first tick comes one interval after the window opened.
+        QTRY_COMPARE_WITH_TIMEOUT(form->text(u"Text12"), shown, 3000);
+    }
+
+    void elementSetAge_data() {
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QDateTime>("local");
+        QTest::addColumn<QString>("age");
+        const QString set = "ISS (ZARYA)\r\n" + kLine1 + "\r\n" + kLine2 + "\r\n";
+        QTest::newRow("two days") << set << rt::MakeDateTime(2012, 3, 1) << "TLE is 2 days old";
+        QTest::newRow("years old") << set << rt::MakeDateTime(2026, 12, 6)
+                                   << "TLE is 5395 days old";
+        QTest::newRow("from last December")
+            << "1 25544U 98067A   25360.50000000" << rt::MakeDateTime(2026, 1, 5)
+            << "TLE is 10 days old";
+        QTest::newRow("same day") << "1 25544U 98067A   26001.00000000"
+                                  << rt::MakeDateTime(2026, 1, 1, 23, 59, 59)
+                                  << "TLE is 0 days old";
+        QTest::newRow("epoch in the future") << "1 25544U 98067A   26010.0"
+                                             << rt::MakeDateTime(2026, 1, 5) << "TLE is -5 days old";
+        QTest::newRow("no element set") << "hello" << rt::MakeDateTime(2026, 12, 6) << "";
+        QTest::newRow("short line") << "1 25544U 98067A   2601" << rt::MakeDateTime(2026, 12, 6)
+                                    << "";
+        QTest::newRow("typo in the day") << "1 25544U 98067A   26O01.0"
+                                         << rt::MakeDateTime(2026, 12, 6) << "";
+    }
+    void elementSetAge() {
+        QFETCH(QString, pasted);
+        QFETCH(QDateTime, local);
+        QFETCH(QString, age);
+        clock.now = local;
+        form->setText(u"Text9", pasted);
+        QCOMPARE(form->text(u"Label25"), age);
+    }
+
+    void ageUsesTheLocalDate() {
+        // Local 7 December 00:30 is still 6 December in UTC: the age counts from
+        // the local date.
+        clock.now = rt::MakeDateTime(2026, 12, 7, 0, 30);
+        zone.record = {-60, 0, -60};
+        form->setText(u"Text9", kLine1 + "\n" + kLine2);
+        QCOMPARE(form->text(u"Label25"), QString("TLE is 5396 days old"));
+    }
+
+    void ageChangesOnlyWithTheBox() {
+        clock.now = rt::MakeDateTime(2012, 3, 1);
+        form->setText(u"Text9", kLine1 + "\n" + kLine2);
+        clock.now = rt::MakeDateTime(2012, 3, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!form->text(u"Text12").isEmpty(), 3000);
+        QCOMPARE(form->text(u"Label25"), QString("TLE is 2 days old"));
+        auto* box = qobject_cast<QPlainTextEdit*>(form->control(u"Text9"));
+        box->moveCursor(QTextCursor::End);
+        box->insertPlainText("\n");
+        QCOMPARE(form->text(u"Label25"), QString("TLE is 3 days old"));
+    }
+
+    void elementsCommandFromTheBox() {
+        form->setText(u"Text9", "ISS\n" + kLine1 + "\n" + kLine2);
+        QTest::mouseClick(form->Command1(19), Qt::LeftButton);
+        QCOMPARE(dialled, QStringList{"**11#2059A517825280A00016717010270B3051A6415279A4564001048"
+                                      "3281A6924180A123415A584612342#"});
+        form->setText(u"Text9", "");
+        QTest::mouseClick(form->Command1(19), Qt::LeftButton);
+        QCOMPARE(dialled.last(), QString("**11#A0ABAAAAA#"));
+    }
+
+    void timeCommandFromTheClock() {
+        clock.now = rt::MakeDateTime(2012, 2, 28, 19, 23, 17);
+        zone.record = {-60, 0, -60};
+        QTest::mouseClick(form->Command1(20), Qt::LeftButton);
+        QCOMPARE(dialled, QStringList{"**10#1123182280212#"});
+    }
+
+    void dayOfYearThroughTheWindow() {
+        QCOMPARE(ui::Form1::DayOfYear(rt::MakeDateTime(2024, 12, 31)), 366);
+        QCOMPARE(form->DayOfYear(rt::MakeDateTime(2026, 12, 6, 23, 59, 59)), 340);
     }
 };
 
