@@ -391,9 +391,8 @@ private slots:
         QTest::newRow("an hour east, across UTC midnight")
             << rt::MakeDateTime(2026, 12, 7, 0, 30, 5) << -60 << false
             << "Sunday, 6 December 2026 23:30:05";
-        QTest::newRow("summer time counts twice")
-            << rt::MakeDateTime(2026, 7, 1, 12, 0, 0) << -60 << true
-            << "Wednesday, 1 July 2026 10:00:00";
+        QTest::newRow("summer time counts twice") << rt::MakeDateTime(2026, 7, 1, 12, 0, 0) << -60
+                                                  << true << "Wednesday, 1 July 2026 10:00:00";
         QTest::newRow("west, into the next year")
             << rt::MakeDateTime(2026, 12, 31, 20, 15, 59) << 300 << false
             << "Friday, 1 January 2027 01:15:59";
@@ -417,21 +416,20 @@ private slots:
         QTest::addColumn<QString>("age");
         const QString set = "ISS (ZARYA)\r\n" + kLine1 + "\r\n" + kLine2 + "\r\n";
         QTest::newRow("two days") << set << rt::MakeDateTime(2012, 3, 1) << "TLE is 2 days old";
-        QTest::newRow("years old") << set << rt::MakeDateTime(2026, 12, 6)
-                                   << "TLE is 5395 days old";
-        QTest::newRow("from last December")
-            << "1 25544U 98067A   25360.50000000" << rt::MakeDateTime(2026, 1, 5)
-            << "TLE is 10 days old";
+        QTest::newRow("years old")
+            << set << rt::MakeDateTime(2026, 12, 6) << "TLE is 5395 days old";
+        QTest::newRow("from last December") << "1 25544U 98067A   25360.50000000"
+                                            << rt::MakeDateTime(2026, 1, 5) << "TLE is 10 days old";
         QTest::newRow("same day") << "1 25544U 98067A   26001.00000000"
                                   << rt::MakeDateTime(2026, 1, 1, 23, 59, 59)
                                   << "TLE is 0 days old";
-        QTest::newRow("epoch in the future") << "1 25544U 98067A   26010.0"
-                                             << rt::MakeDateTime(2026, 1, 5) << "TLE is -5 days old";
+        QTest::newRow("epoch in the future")
+            << "1 25544U 98067A   26010.0" << rt::MakeDateTime(2026, 1, 5) << "TLE is -5 days old";
         QTest::newRow("no element set") << "hello" << rt::MakeDateTime(2026, 12, 6) << "";
-        QTest::newRow("short line") << "1 25544U 98067A   2601" << rt::MakeDateTime(2026, 12, 6)
-                                    << "";
-        QTest::newRow("typo in the day") << "1 25544U 98067A   26O01.0"
-                                         << rt::MakeDateTime(2026, 12, 6) << "";
+        QTest::newRow("short line")
+            << "1 25544U 98067A   2601" << rt::MakeDateTime(2026, 12, 6) << "";
+        QTest::newRow("typo in the day")
+            << "1 25544U 98067A   26O01.0" << rt::MakeDateTime(2026, 12, 6) << "";
     }
     void elementSetAge() {
         QFETCH(QString, pasted);
