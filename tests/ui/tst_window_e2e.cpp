@@ -34,8 +34,8 @@ private slots:
 
     void typedElementSetDialsWhatIsShown() {
         tones::TonePlayer player(TONE_DIR, *output, messages);
-        ui::Form1 form({[&](const QString& c) { player.PlayCommandTones(c); }, &clock, &zone,
-                        QLocale::c()});
+        ui::Form1 form(
+            {[&](const QString& c) { player.PlayCommandTones(c); }, &clock, &zone, QLocale::c()});
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
 
@@ -43,8 +43,7 @@ private slots:
         auto* box = qobject_cast<QPlainTextEdit*>(form.control(u"Text9"));
         box->setFocus();
         const QStringList lines{
-            "ISS (ZARYA)",
-            "1 25544U 98067A   24001.50000000  .00016717  00000-0  30306-3 0  9995",
+            "ISS (ZARYA)", "1 25544U 98067A   24001.50000000  .00016717  00000-0  30306-3 0  9995",
             "2 25544  51.6416 208.9163 0002034  83.3064  46.6843 15.49815350432340"};
         for (const QString& line : lines) {
             QTest::keyClicks(box, line);
