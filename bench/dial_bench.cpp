@@ -208,7 +208,7 @@ int main(int argc, char** argv) {
                    .arg(r.totalMs, 0, 'f', 0)
                    .arg(sumMs, 0, 'f', 0)
                    .arg(r.totalMs / sumMs, 0, 'f', 4)
-                   .arg(r.decoded == command ? same : same)
+                   .arg(same)
                    .arg(command.size())
                    .arg(r.decoded == command ? "" : " (differs)")
                    .arg(r.firstSampleMs, 0, 'f', 1);

@@ -1,5 +1,6 @@
 #include "runtime/textrules.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -20,7 +21,7 @@ double radixValue(const QString& text, qsizetype pos, int radix) {
         if (isSkipped(c)) {
             continue;
         }
-        const int digit = c.isDigit() ? c.digitValue()
+        const int digit = (c >= u'0' && c <= u'9') ? int(c.unicode() - u'0')
                           : (radix == 16 && c.toUpper() >= u'A' && c.toUpper() <= u'F')
                               ? 10 + (c.toUpper().unicode() - u'A')
                               : -1;
@@ -30,6 +31,32 @@ double radixValue(const QString& text, qsizetype pos, int radix) {
         value = value * radix + digit;
     }
     return value;
+}
+
+// For a number that does not fit a double: whether it is too large (rather than
+// too small), from the power of ten of its first significant digit.
+bool tooLargeForDouble(const std::string& number) {
+    const std::size_t e = number.find('e');
+    const std::string mantissa = number.substr(0, e);
+    long long exponent = 0;
+    if (e != std::string::npos) {
+        for (std::size_t i = e + 1; i < number.size(); ++i) {
+            if (number[i] >= '0' && number[i] <= '9') {
+                exponent = std::min(exponent * 10 + (number[i] - '0'), 1LL << 40);
+            }
+        }
+        if (e + 1 < number.size() && number[e + 1] == '-') {
+            exponent = -exponent;
+        }
+    }
+    const std::size_t point = std::min(mantissa.find('.'), mantissa.size());
+    const std::size_t first = mantissa.find_first_of("123456789");
+    if (first == std::string::npos) {
+        return false; // all zeros
+    }
+    const long long power = first < point ? static_cast<long long>(point - first) - 1
+                                          : -static_cast<long long>(first - point);
+    return power + exponent > 0;
 }
 
 } // namespace
@@ -110,15 +137,12 @@ double Val(const QString& text) {
     const auto [end, error] = std::from_chars(first, number.data() + number.size(), value);
     (void)end;
     if (error == std::errc::result_out_of_range) {
-        // Either too large (an infinity) or too small (zero).
-        const bool negative = number.front() == '-';
-        const bool huge =
-            number.find('e') == std::string::npos || number.find("e-") == std::string::npos;
-        if (!huge) {
-            return negative ? -0.0 : 0.0;
-        }
         const double inf = std::numeric_limits<double>::infinity();
-        return negative ? -inf : inf;
+        const bool negative = number.front() == '-';
+        if (tooLargeForDouble(number)) {
+            return negative ? -inf : inf;
+        }
+        return negative ? -0.0 : 0.0;
     }
     return value;
 }

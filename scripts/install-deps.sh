@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   # build
   cmake ninja-build g++ pkg-config clang-format
+  # checks: sanitizers, fuzzing, static analysis
+  clang libclang-rt-14-dev clang-tidy
   qt6-base-dev qt6-base-dev-tools libgl-dev
   portaudio19-dev libsndfile1-dev libsamplerate0-dev
   # run: sound through PulseAudio, fonts the window asks for

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <samplerate.h>
 #include <sndfile.h>
@@ -109,7 +110,7 @@ Samples ConvertSamples(const Samples& in, const AudioFormat& to) {
     }
     const double ratio = double(to.sampleRate) / double(in.format.sampleRate);
     const long inFrames = long(out.frames.size() / std::size_t(to.channels));
-    const long outFrames = long(double(inFrames) * ratio + 0.5);
+    const long outFrames = std::lround(double(inFrames) * ratio);
     std::vector<float> resampled(std::size_t(outFrames) * std::size_t(to.channels));
     SRC_DATA data{};
     data.data_in = out.frames.data();

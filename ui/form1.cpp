@@ -275,8 +275,8 @@ QPushButton* Form1::Command1(int index) const {
     return static_cast<QPushButton*>(controls_.value(CommandButtonName(index)));
 }
 
-QString Form1::text(QStringView name) const {
-    QWidget* w = control(name);
+QString Form1::text(QStringView control) const {
+    QWidget* w = this->control(control);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         return edit->text();
     }
@@ -295,14 +295,14 @@ QString Form1::text(QStringView name) const {
     return {};
 }
 
-void Form1::setText(QStringView name, const QString& value) {
-    QWidget* w = control(name);
+void Form1::setText(QStringView control, const QString& text) {
+    QWidget* w = this->control(control);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-        edit->setText(value);
+        edit->setText(text);
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
-        plain->setPlainText(value);
+        plain->setPlainText(text);
     } else if (auto* label = qobject_cast<QLabel*>(w)) {
-        label->setText(value);
+        label->setText(text);
     }
 }
 

@@ -34,6 +34,10 @@ private slots:
         QTest::newRow("carriage return stops") << "1\r2" << 1.0;
         QTest::newRow("non-ascii digit stops") << QString::fromUtf8("1\u0663") << 1.0;
         QTest::newRow("tiny") << "1E-999" << 0.0;
+        QTest::newRow("tiny without exponent") << "0." + QString(400, u'0') + "1" << 0.0;
+        QTest::newRow("tiny with a positive exponent") << "0." + QString(400, u'0') + "1e+5" << 0.0;
+        QTest::newRow("hex stops at a non-ascii digit") << QString::fromUtf8("&H\u0663") << 0.0;
+        QTest::newRow("hex stops at a fullwidth digit") << QString::fromUtf8("&H1\uFF11F") << 1.0;
     }
     void val() {
         QFETCH(QString, text);
@@ -44,6 +48,9 @@ private slots:
     void valBeyondDoubleRange() {
         QVERIFY(std::isinf(rt::Val("9E999")) && rt::Val("9E999") > 0);
         QVERIFY(std::isinf(rt::Val("-9E999")) && rt::Val("-9E999") < 0);
+        const QString manyDigits = "1" + QString(400, u'0');
+        QVERIFY(std::isinf(rt::Val(manyDigits)));
+        QVERIFY(std::isinf(rt::Val(manyDigits + "e-5")));
     }
 
     void substrings_data() {

@@ -88,7 +88,7 @@ private slots:
         QVERIFY(heard.size() >= 3);
         // Every symbol either went out or was reported; one cut off mid-tone may
         // be both.
-        QVERIFY(messages.shown.size() >= 1);
+        QVERIFY(!messages.shown.isEmpty());
         QVERIFY(heard.size() + messages.shown.size() >= command.size());
         QVERIFY(heard.size() + messages.shown.size() <= command.size() + 1);
 
