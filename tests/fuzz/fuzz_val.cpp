@@ -3,11 +3,11 @@
 // The bytes are read twice: as UTF-8 and as raw UTF-16 (which also yields lone
 // surrogates and characters UTF-8 decoding never produces). For each text:
 //  - the value is never NaN;
-//  - a text of nothing but blanks, tabs and line feeds reads as 0;
-//  - blanks, tabs and line feeds do not matter wherever they stand: the text
-//    with all of them removed, and that text with one put between every two
-//    characters, read the same (to the bit). The one place where a blank does
-//    matter is straight after a leading "&": "& H1" is not a hexadecimal number;
+//  - blanks, tabs and line feeds do not matter wherever they stand: the text,
+//    the text with all of them removed, and that with one put between every two
+//    characters read the same (to the bit), so a text of nothing else reads as
+//    0. The one place where a blank does matter is straight after a leading
+//    "&": "& H1" is not a hexadecimal number and reads as 0;
 //  - a decimal number reads as the C library's strtod reads the same digits,
 //    including an infinity past the largest double and zero below the smallest;
 //  - "&H" / "&O" followed by few enough digits to be exact reads as strtoull
@@ -17,11 +17,12 @@
 #include "runtime/textrules.h"
 
 #include <QString>
-#include <cerrno>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -30,161 +31,100 @@ bool isBlank(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n';
 }
 
-bool isAsciiDigit(QChar c) {
-    return c >= u'0' && c <= u'9';
+bool isDigit(QChar c, int radix) {
+    const bool letter = (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    return (radix == 16 && letter) || (c >= u'0' && c.unicode() < u'0' + qMin(radix, 10));
 }
 
-bool sameBits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-QString withoutBlanks(const QString& text) {
-    QString out;
-    out.reserve(text.size());
-    for (const QChar c : text) {
-        if (!isBlank(c)) {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// `text` (without blanks) with a blank, tab or line feed before, after and
-// between all its characters, except straight after a leading "&".
-QString spreadOut(const QString& text, unsigned pick) {
-    static constexpr char16_t kBlanks[] = {u' ', u'\t', u'\n'};
-    QString out;
-    out.reserve(text.size() * 2 + 1);
-    out += QChar(kBlanks[pick++ % 3]);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        out += text.at(i);
-        if (!(i == 0 && text.at(0) == u'&')) {
-            out += QChar(kBlanks[pick++ % 3]);
-        }
-    }
-    return out;
-}
-
-QString describe(const QString& text, double got, double expected) {
-    return QStringLiteral("text \"%1\": got %2, expected %3")
-        .arg(fuzzing::visible(text.left(200)))
-        .arg(got, 0, 'g', 17)
-        .arg(expected, 0, 'g', 17);
-}
-
-struct Expected {
-    bool comparable = true; // false: a hexadecimal or octal number too long to be exact
-    double value = 0;
-};
-
-// What a text without blanks should read as.
-//
-// The decimal form is picked out with a plain scan and handed to strtod: sign,
-// digits, a point with digits (at least one digit in all), then an exponent
-// mark E or D with an optional sign, counted only when digits follow it.
-Expected expectedValue(const QString& text) {
-    Expected expected;
-    if (text.startsWith(u'&')) {
-        const QChar kind = text.size() > 1 ? text.at(1).toUpper() : QChar();
-        if (kind != u'H' && kind != u'O') {
-            return expected;
-        }
-        const int radix = kind == u'H' ? 16 : 8;
-        std::string digits;
-        for (qsizetype i = 2; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            const bool hex = radix == 16 && ((c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F'));
-            const bool oct = c >= u'0' && c <= (radix == 16 ? u'9' : u'7');
-            if (!hex && !oct) {
-                break;
-            }
-            digits += char(c.unicode());
-        }
-        // Up to 52 bits every integer is a double exactly.
-        expected.comparable = digits.size() <= (radix == 16 ? 13U : 17U);
-        if (expected.comparable && !digits.empty()) {
-            expected.value = double(std::strtoull(digits.c_str(), nullptr, radix));
-        }
-        return expected;
-    }
-
+// What a text without blanks should read as; nothing for a hexadecimal or octal
+// number too long to be exact. The decimal form is picked out with a plain scan
+// and handed to strtod: sign, digits, a point with digits (at least one digit in
+// all), then an exponent mark E or D with an optional sign, counted only when
+// digits follow it. No locale has been set, so strtod's decimal mark is the point.
+std::optional<double> expectedValue(const QString& text) {
     std::string number;
     qsizetype pos = 0;
-    if (pos < text.size() && (text.at(pos) == u'+' || text.at(pos) == u'-')) {
-        number += char(text.at(pos++).unicode());
-    }
-    bool digits = false;
-    for (; pos < text.size() && isAsciiDigit(text.at(pos)); ++pos) {
-        number += char(text.at(pos).unicode());
-        digits = true;
-    }
-    if (pos < text.size() && text.at(pos) == u'.') {
-        number += '.';
-        for (++pos; pos < text.size() && isAsciiDigit(text.at(pos)); ++pos) {
-            number += char(text.at(pos).unicode());
-            digits = true;
+    const auto at = [&](qsizetype i) { return i < text.size() ? text.at(i) : QChar(); };
+    const auto takeDigits = [&](int radix) {
+        const std::size_t start = number.size();
+        for (; isDigit(at(pos), radix); ++pos) {
+            number += char(at(pos).unicode());
         }
+        return number.size() > start;
+    };
+    if (at(0) == u'&') {
+        const int radix = at(1).toUpper() == u'H' ? 16 : at(1).toUpper() == u'O' ? 8 : 0;
+        pos = 2;
+        if (radix == 0 || !takeDigits(radix)) {
+            return 0.0;
+        }
+        // Up to 52 bits every integer is a double exactly.
+        if (number.size() > (radix == 16 ? 13U : 17U)) {
+            return std::nullopt;
+        }
+        return double(std::strtoull(number.c_str(), nullptr, radix));
+    }
+    if (at(0) == u'+' || at(0) == u'-') {
+        number += char(at(pos++).unicode());
+    }
+    bool digits = takeDigits(10);
+    if (at(pos) == u'.') {
+        number += '.';
+        ++pos;
+        digits = takeDigits(10) || digits;
     }
     if (!digits) {
-        return expected;
+        return 0.0;
     }
-    if (pos < text.size()) {
-        const QChar mark = text.at(pos);
-        if (mark == u'e' || mark == u'E' || mark == u'd' || mark == u'D') {
-            std::string exponent = "e";
-            qsizetype p = pos + 1;
-            if (p < text.size() && (text.at(p) == u'+' || text.at(p) == u'-')) {
-                exponent += char(text.at(p++).unicode());
-            }
-            bool expDigits = false;
-            for (; p < text.size() && isAsciiDigit(text.at(p)); ++p) {
-                exponent += char(text.at(p).unicode());
-                expDigits = true;
-            }
-            if (expDigits) {
-                number += exponent;
-            }
+    if (QStringView(u"eEdD").contains(at(pos))) {
+        const std::size_t mantissa = number.size();
+        number += 'e';
+        if (at(++pos) == u'+' || at(pos) == u'-') {
+            number += char(at(pos++).unicode());
+        }
+        if (!takeDigits(10)) {
+            number.resize(mantissa);
         }
     }
-    // strtod rounds correctly, gives an infinity past the largest double and
-    // zero (or a subnormal) below the smallest normal one. No locale has been
-    // set, so the decimal mark is the point.
-    errno = 0;
-    expected.value = std::strtod(number.c_str(), nullptr);
-    return expected;
+    return std::strtod(number.c_str(), nullptr);
+}
+
+void check(const QString& text, double got, double expected) {
+    FUZZ_CHECK(std::bit_cast<quint64>(got) == std::bit_cast<quint64>(expected),
+               QStringLiteral("text \"%1\": got %2, expected %3")
+                   .arg(fuzzing::visible(text.left(200)))
+                   .arg(got, 0, 'g', 17)
+                   .arg(expected, 0, 'g', 17));
 }
 
 void checkText(const QString& text, unsigned pick) {
     const double value = rt::Val(text);
-    FUZZ_CHECK(!std::isnan(value), describe(text, value, 0));
+    FUZZ_CHECK(!std::isnan(value), fuzzing::visible(text.left(200)));
 
-    const QString bare = withoutBlanks(text);
-    if (bare.isEmpty()) {
-        FUZZ_CHECK(sameBits(value, 0.0), describe(text, value, 0));
-        return;
-    }
-
-    // A blank straight after the leading "&" ends the number before it starts.
+    QString bare = text;
+    bare.removeIf(isBlank);
     const double bareValue = rt::Val(bare);
-    const qsizetype first = text.indexOf(bare.at(0));
+    // A blank straight after the leading "&" ends the number before it starts.
+    const qsizetype amp = text.indexOf(u'&');
     const bool brokenPrefix =
-        bare.at(0) == u'&' && first + 1 < text.size() && isBlank(text.at(first + 1));
-    if (brokenPrefix) {
-        FUZZ_CHECK(sameBits(value, 0.0), describe(text, value, 0));
-    } else {
-        FUZZ_CHECK(sameBits(value, bareValue), describe(text, value, bareValue));
+        bare.startsWith(u'&') && amp + 1 < text.size() && isBlank(text.at(amp + 1));
+    check(text, value, brokenPrefix ? 0.0 : bareValue);
+
+    static constexpr QChar kBlanks[] = {u' ', u'\t', u'\n'};
+    QString spread(kBlanks[pick++ % 3]);
+    for (qsizetype i = 0; i < bare.size(); ++i) {
+        spread += bare.at(i);
+        if (i > 0 || bare.at(0) != u'&') {
+            spread += kBlanks[pick++ % 3];
+        }
     }
+    check(spread, rt::Val(spread), bareValue);
 
-    const QString spread = spreadOut(bare, pick);
-    const double spreadValue = rt::Val(spread);
-    FUZZ_CHECK(sameBits(spreadValue, bareValue), describe(spread, spreadValue, bareValue));
-
-    const Expected expected = expectedValue(bare);
-    if (expected.comparable) {
-        FUZZ_CHECK(sameBits(bareValue, expected.value), describe(bare, bareValue, expected.value));
+    if (const std::optional<double> expected = expectedValue(bare)) {
+        check(bare, bareValue, *expected);
     } else {
         // A long hexadecimal or octal number: at least not negative.
-        FUZZ_CHECK(bareValue >= 0, describe(bare, bareValue, 0));
+        FUZZ_CHECK(bareValue >= 0, fuzzing::visible(bare.left(200)));
     }
 }
 

@@ -91,20 +91,10 @@ private slots:
         QTest::addColumn<bool>("bold");
         QTest::newRow("window font on a button") << "Command1(12)"
                                                  << "Tahoma" << 9.75 << true;
-        QTest::newRow("window font on a label") << "Label10"
-                                                << "Tahoma" << 9.75 << true;
         QTest::newRow("frame caption") << "Frame2"
                                        << "MS Sans Serif" << 8.25 << false;
-        QTest::newRow("small label") << "Label19"
-                                     << "Tahoma" << 8.25 << false;
-        QTest::newRow("reset button") << "Command2"
-                                      << "MS Sans Serif" << 8.25 << false;
         QTest::newRow("last sent") << "Text11"
                                    << "Courier New" << 9.0 << false;
-        QTest::newRow("element set box") << "Text9"
-                                         << "Courier New" << 9.75 << false;
-        QTest::newRow("age") << "Label25"
-                             << "MS Sans Serif" << 8.25 << false;
     }
     void fonts() {
         QFETCH(QString, control);
@@ -124,36 +114,16 @@ private slots:
     void initialContents_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");
-        QTest::newRow("threshold 1") << "Text1"
-                                     << "200";
-        QTest::newRow("threshold 2") << "Text2"
-                                     << "200";
-        QTest::newRow("threshold 3") << "Text3"
-                                     << "178";
-        QTest::newRow("threshold 4") << "Text4"
-                                     << "170";
-        QTest::newRow("packet") << "Text8"
-                                << "00000";
         QTest::newRow("last sent") << "Text11"
                                    << "last sent: ";
         QTest::newRow("Text10") << "Text10"
                                 << "Text10";
-        QTest::newRow("manual frame") << "Frame8"
-                                      << "manual ";
-        QTest::newRow("thresholds frame") << "Frame2"
-                                          << "Tresholds";
         QTest::newRow("label of index 19") << "Label24"
                                            << "SET OLE";
         QTest::newRow("reset") << "Command3"
                                << "C";
-        QTest::newRow("button 21") << "Command1(21)"
-                                   << "send";
-        QTest::newRow("button 20") << "Command1(20)"
-                                   << "**10#[]#";
         QTest::newRow("age empty") << "Label25"
                                    << "";
-        QTest::newRow("clock before first tick") << "Text12"
-                                                 << "";
     }
     void initialContents() {
         QFETCH(QString, control);
