@@ -10,10 +10,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextCursor>
+#include <QTimer>
 
 namespace {
 
@@ -446,6 +448,33 @@ private slots:
         zone.record = {-60, 0, -60};
         QTest::mouseClick(form->Command1(20), Qt::LeftButton);
         QCOMPARE(dialled, QStringList{"**10#1123182280212#"});
+    }
+
+    void toneErrorBox() {
+        // The real box: modal for the whole application, warning icon, one OK.
+        ui::QtMessageBox messages;
+        messages.setParent(form.get());
+        QString text;
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        Qt::WindowModality modality = Qt::NonModal;
+        qsizetype buttons = 0;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box != nullptr);
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            modality = box->windowModality();
+            buttons = box->buttons().size();
+            box->button(QMessageBox::Ok)->click();
+        });
+        messages.showWarning("Error playing DTMF tone", "Error");
+        QCOMPARE(text, QString("Error playing DTMF tone"));
+        QCOMPARE(title, QString("Error"));
+        QCOMPARE(icon, QMessageBox::Warning);
+        QCOMPARE(modality, Qt::ApplicationModal);
+        QCOMPARE(buttons, 1);
     }
 
     void dayOfYearThroughTheWindow() {
