@@ -40,23 +40,26 @@ bool TonePlayer::queueToneFile(const QString& path) {
     return true;
 }
 
+bool TonePlayer::finishQueuedTones() {
+    if (output_.isOpen() && !output_.drain()) {
+        output_.close();
+        return false;
+    }
+    return true;
+}
+
 void TonePlayer::reportFailure() {
     // Let the tones before the failure sound first, so that the message stands
     // where the failure is.
-    if (output_.isOpen() && !output_.drain()) {
-        output_.close();
-    }
+    finishQueuedTones();
     messages_.showWarning(kToneErrorText.toString(), kToneErrorTitle.toString());
 }
 
 bool TonePlayer::PlayToneFile(const QString& path) {
     const bool queued = queueToneFile(path);
-    if (output_.isOpen()) {
-        const bool played = output_.drain();
-        output_.close();
-        return queued && played;
-    }
-    return false;
+    const bool played = output_.isOpen() && finishQueuedTones();
+    output_.close();
+    return queued && played;
 }
 
 void TonePlayer::PlayCommandTones(const QString& command) {
@@ -70,15 +73,11 @@ void TonePlayer::PlayCommandTones(const QString& command) {
             reportFailure();
         }
     }
-    if (output_.isOpen()) {
-        if (!output_.drain()) {
-            // The device failed while the last tones were playing out.
-            output_.close();
-            messages_.showWarning(kToneErrorText.toString(), kToneErrorTitle.toString());
-            return;
-        }
-        output_.close();
+    // A device that fails while the last tones play out is reported once.
+    if (!finishQueuedTones()) {
+        reportFailure();
     }
+    output_.close();
 }
 
 } // namespace tones

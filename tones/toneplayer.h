@@ -35,6 +35,8 @@ public:
 
 private:
     bool queueToneFile(const QString& path);
+    // Waits until the queued tones have played; false when the device failed.
+    bool finishQueuedTones();
     void reportFailure();
 
     QString folder_;

@@ -31,35 +31,29 @@ QColor colour(unsigned bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
 }
 
+struct FontSpec {
+    const char* family;
+    double points;
+    bool bold;
+    QFont::StyleHint fallback; // where the face is missing, the nearest of its kind
+};
+
+// Indexed by FontId.
+constexpr FontSpec kFonts[] = {
+    {"Tahoma", 9.75, true, QFont::SansSerif},         // Window
+    {"MS Sans Serif", 8.25, false, QFont::SansSerif}, // SansSmall
+    {"Tahoma", 8.25, false, QFont::SansSerif},        // TahomaSmall
+    {"Courier New", 9, false, QFont::TypeWriter},     // Courier9
+    {"Courier New", 9.75, false, QFont::TypeWriter},  // Courier975
+};
+
 QFont fontOf(FontId id) {
-    QFont f;
-    switch (id) {
-    case FontId::Window:
-        f = QFont(QStringLiteral("Tahoma"));
-        f.setPointSizeF(9.75);
-        break;
-    case FontId::SansSmall:
-        f = QFont(QStringLiteral("MS Sans Serif"));
-        f.setPointSizeF(8.25);
-        break;
-    case FontId::TahomaSmall:
-        f = QFont(QStringLiteral("Tahoma"));
-        f.setPointSizeF(8.25);
-        break;
-    case FontId::Courier9:
-        f = QFont(QStringLiteral("Courier New"));
-        f.setPointSizeF(9);
-        break;
-    case FontId::Courier975:
-        f = QFont(QStringLiteral("Courier New"));
-        f.setPointSizeF(9.75);
-        break;
-    }
+    const FontSpec& spec = kFonts[static_cast<int>(id)];
+    QFont f(QString::fromLatin1(spec.family));
+    f.setPointSizeF(spec.points);
     // Set the weight always: a font left unset takes the window's bold.
-    f.setBold(id == FontId::Window);
-    // Where a face is missing, the nearest of the same size and weight.
-    f.setStyleHint(id == FontId::Courier9 || id == FontId::Courier975 ? QFont::TypeWriter
-                                                                      : QFont::SansSerif);
+    f.setBold(spec.bold);
+    f.setStyleHint(spec.fallback);
     return f;
 }
 

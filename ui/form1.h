@@ -42,9 +42,6 @@ public:
     // Ordinal day of a date within its year.
     static qint32 DayOfYear(const rt::DateTime& ThisDate);
 
-    // The element set the box holds, as last read from it.
-    const commands::ElementSet& elementSet() const { return elements_; }
-
     // True while a command is being dialled.
     bool isDialling() const { return dialling_; }
 

@@ -3,7 +3,6 @@
 // benchmarks that dial through the real sound path without a sound card. The
 // sink's monitor is recorded with parec and decoded with multimon-ng.
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
@@ -30,9 +29,6 @@ public:
     // Records the sink's monitor into `wavPath` until stopRecording().
     QString startRecording(const QString& wavPath);
     void stopRecording(int tailMs = 500);
-    // Milliseconds since the recording's first sample was captured, as near as
-    // the recorder's latency allows.
-    qint64 msSinceRecordingStart() const;
 
     // The symbols multimon-ng hears in a recording.
     static QString decode(const QString& wavPath);
@@ -46,7 +42,6 @@ private:
     QTemporaryDir runtime_;
     std::unique_ptr<QProcess> keepAlive_;
     std::unique_ptr<QProcess> recorder_;
-    QElapsedTimer recordingClock_;
     bool running_ = false;
 };
 
