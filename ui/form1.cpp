@@ -7,13 +7,19 @@
 #include "ui/layout.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <limits>
+
+// The window's picture and icon are compiled into this library; a static
+// library's resources are only linked in when something refers to them.
+static void initAssets() {
+    Q_INIT_RESOURCE(assets);
+}
 
 namespace ui {
 namespace {
@@ -105,44 +111,13 @@ void setColours(QWidget* w, const ControlRow& row, QPalette::ColorRole backgroun
     w->setPalette(p);
 }
 
-bool isUserInput(QEvent::Type type) {
-    switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::Wheel:
-    case QEvent::TouchBegin:
-    case QEvent::TouchUpdate:
-    case QEvent::TouchEnd:
-    case QEvent::TabletPress:
-    case QEvent::TabletRelease:
-    case QEvent::TabletMove:
-    case QEvent::InputMethod:
-    case QEvent::ContextMenu:
-    case QEvent::DragEnter:
-    case QEvent::DragMove:
-    case QEvent::Drop:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonRelease:
-    case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::Close:
-        return true;
-    default:
-        return false;
-    }
-}
-
 } // namespace
 
 Form1::Form1(WindowServices services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      services_(std::move(services)) {
+      services_(std::move(services)), input_(*this) {
+    initAssets();
     setWindowTitle(kCaption.toString());
     setFont(fontOf(FontId::Window));
     setWindowIcon(QIcon(QStringLiteral(":/assets/keypad.ico")));
@@ -188,9 +163,10 @@ void Form1::buildControls() {
         }
         case Kind::TextBox: {
             auto* edit = new QLineEdit(text, container);
-            if (row.maxLength > 0) {
-                edit->setMaxLength(row.maxLength);
-            }
+            // A box without a typing limit of its own takes any length: Qt's
+            // default would cut a long paste silently.
+            edit->setMaxLength(row.maxLength > 0 ? row.maxLength
+                                                 : std::numeric_limits<int>::max());
             w = edit;
             break;
         }
@@ -305,7 +281,7 @@ qint32 Form1::DayOfYear(const rt::DateTime& ThisDate) {
 }
 
 void Form1::SendCommand(qint16 index) {
-    if (!dialling_) {
+    if (!input_.isHeld()) {
         composer_->SendCommand(index);
     }
 }
@@ -341,7 +317,7 @@ void Form1::elementSetChanged() {
 void Form1::clockTick() {
     // While a command is dialled the clock stands still; it catches up at the
     // next tick after.
-    if (dialling_) {
+    if (input_.isHeld()) {
         return;
     }
     setText(u"Text12",
@@ -352,25 +328,9 @@ void Form1::dial(const QString& command) {
     // While the tones go out the window stays painted, but no input reaches it
     // and no second command can start: input that arrives meanwhile is dropped,
     // not queued for later.
-    dialling_ = true;
-    qApp->installEventFilter(this);
+    input_.hold();
     services_.playCommandTones(command);
-    QCoreApplication::processEvents();
-    qApp->removeEventFilter(this);
-    dialling_ = false;
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (dialling_ && isUserInput(event->type())) {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (widget != nullptr && widget->window() == this) {
-            if (event->type() == QEvent::Close) {
-                event->ignore();
-            }
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
+    input_.release();
 }
 
 } // namespace ui

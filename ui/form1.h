@@ -8,6 +8,7 @@
 #include "commands/elements.h"
 #include "runtime/services.h"
 #include "timecal/timezone.h"
+#include "ui/inputblock.h"
 
 #include <QHash>
 #include <QLocale>
@@ -43,14 +44,11 @@ public:
     static qint32 DayOfYear(const rt::DateTime& ThisDate);
 
     // True while a command is being dialled.
-    bool isDialling() const { return dialling_; }
+    bool isDialling() const { return input_.isHeld(); }
 
     QTimer Timer1;
 
     void SendCommand(qint16 index);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -66,7 +64,7 @@ private:
     QHash<QString, QWidget*> controls_;
     commands::ElementSet elements_;
     std::unique_ptr<commands::Composer> composer_;
-    bool dialling_ = false;
+    InputBlock input_;
 };
 
 } // namespace ui

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -222,6 +223,14 @@ private slots:
         QCOMPARE(e->text(), kept);
     }
 
+    void longPasteDialsWhole() {
+        // Beyond any 16-bit length, and beyond Qt's default typing limit.
+        const QString command = QString("**1#").repeated(10000);
+        edit("Text13")->insert(command);
+        QTest::mouseClick(form->Command1(21), Qt::LeftButton);
+        QCOMPARE(dialled, QStringList{command});
+    }
+
     void elementSetBoxTakesLines() {
         auto* box = qobject_cast<QPlainTextEdit*>(form->control(u"Text9"));
         box->setFocus();
@@ -255,27 +264,37 @@ private slots:
     }
 
     void noInputWhileDialling() {
-        // Input arriving while a command dials is dropped, not run afterwards.
+        // Input arriving while a command dials changes nothing, not even the
+        // focus, and is not run afterwards. It is sent through the window, as
+        // the window system delivers it.
         QStringList inner;
+        QWindow* window = nullptr;
+        const auto clickAt = [&](QWidget* w) {
+            QTest::mouseClick(window, Qt::LeftButton, {}, w->mapTo(form.get(), w->rect().center()));
+        };
         form = std::make_unique<ui::Form1>(
             ui::WindowServices{[&](const QString& c) {
                                    inner << c;
                                    QVERIFY(form->isDialling());
-                                   QTest::mouseClick(form->Command1(4), Qt::LeftButton);
-                                   form->Command1(5)->setFocus();
-                                   QTest::keyClick(form->Command1(5), Qt::Key_Space);
+                                   clickAt(form->Command1(12));
+                                   QTest::keyClick(window, Qt::Key_Tab);
+                                   QTest::keyClick(window, Qt::Key_Space);
+                                   QTest::keyClick(window, Qt::Key_F4, Qt::AltModifier);
                                    QCoreApplication::processEvents();
                                },
                                &clock, &zone, QLocale::c()});
         form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-        QTest::mouseClick(form->Command1(22), Qt::LeftButton);
-        QCoreApplication::processEvents();
-        QCOMPARE(inner, QStringList{"**60##"});
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        window = form->windowHandle();
+        form->Command1(7)->setFocus();
+        QTest::keyClick(window, Qt::Key_Space);
+        QCOMPARE(inner, QStringList{"**31##"});
         QVERIFY(!form->isDialling());
-        // And afterwards the window answers again.
-        QTest::mouseClick(form->Command1(4), Qt::LeftButton);
-        QCOMPARE(inner, (QStringList{"**60##", "**35##"}));
+        QCOMPARE(QApplication::focusWidget(), form->Command1(7));
+        // And afterwards the window answers again, from where the focus was.
+        QTest::keyClick(window, Qt::Key_Space);
+        clickAt(form->Command1(4));
+        QCOMPARE(inner, (QStringList{"**31##", "**31##", "**35##"}));
     }
 
     void packetRows_data() {
