@@ -165,8 +165,7 @@ void Form1::buildControls() {
             auto* edit = new QLineEdit(text, container);
             // A box without a typing limit of its own takes any length: Qt's
             // default would cut a long paste silently.
-            edit->setMaxLength(row.maxLength > 0 ? row.maxLength
-                                                 : std::numeric_limits<int>::max());
+            edit->setMaxLength(row.maxLength > 0 ? row.maxLength : std::numeric_limits<int>::max());
             w = edit;
             break;
         }
