@@ -30,6 +30,11 @@ public:
     // the next write goes on from silence. False when the device failed.
     virtual bool drain() = 0;
 
+    // How many of the frames written since the stream last started (after open()
+    // or drain()) have been played out; after a failure, how many had been when
+    // it failed. An estimate that errs towards fewer.
+    virtual qint64 framesPlayed() const = 0;
+
     // Closes the stream, dropping whatever is still queued.
     virtual void close() = 0;
 };

@@ -2,7 +2,6 @@
 
 #include <QThread>
 #include <algorithm>
-#include <portaudio.h>
 
 namespace tones {
 namespace {
@@ -11,10 +10,6 @@ namespace {
 // enough that a busy moment of the user interface does not starve the stream.
 constexpr double kSuggestedLatency = 0.03;
 constexpr int kPollMs = 2;
-
-PaStream* asStream(void* stream) {
-    return static_cast<PaStream*>(stream);
-}
 
 } // namespace
 
@@ -82,11 +77,14 @@ bool PortAudioOutput::ensureStarted() {
     if (started_) {
         return true;
     }
-    if (Pa_StartStream(asStream(stream_)) != paNoError) {
+    if (Pa_StartStream(stream_) != paNoError) {
         return false;
     }
     started_ = true;
     framesSinceStart_ = 0;
+    bufferFrames_ = 0;
+    roomAtLastWrite_ = 0;
+    playedAtFailure_ = -1;
     sinceStart_.start();
     return true;
 }
@@ -106,25 +104,27 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
     sinceProgress.start();
     qint64 done = 0;
     while (done < frameCount) {
-        const long room = Pa_GetStreamWriteAvailable(asStream(stream_));
+        const long room = Pa_GetStreamWriteAvailable(stream_);
         if (room < 0) {
-            return false;
+            return fail();
         }
+        bufferFrames_ = std::max(bufferFrames_, room);
         if (room == 0) {
             if (sinceProgress.elapsed() > stallLimitMs_) {
-                return false;
+                return fail();
             }
             pause();
             continue;
         }
         const qint64 chunk = std::min<qint64>(room, frameCount - done);
-        const PaError error = Pa_WriteStream(asStream(stream_), frames + done * format_.channels,
+        const PaError error = Pa_WriteStream(stream_, frames + done * format_.channels,
                                              static_cast<unsigned long>(chunk));
         // An underflow means the stream ran dry for a moment (the operator had a
         // message box open); what is written now still plays whole.
         if (error != paNoError && error != paOutputUnderflowed) {
-            return false;
+            return fail();
         }
+        roomAtLastWrite_ = room - long(chunk);
         done += chunk;
         framesSinceStart_ += chunk;
         sinceProgress.restart();
@@ -144,17 +144,42 @@ bool PortAudioOutput::drain() {
     const qint64 playoutMs =
         qint64(1000.0 * (double(framesSinceStart_) / format_.sampleRate + outputLatency_));
     while (sinceStart_.elapsed() < playoutMs) {
+        // A device that goes away meanwhile is noticed where it went.
+        if (Pa_GetStreamWriteAvailable(stream_) < 0) {
+            return fail();
+        }
         pause();
     }
-    const PaError error = Pa_StopStream(asStream(stream_));
+    const PaError error = Pa_StopStream(stream_);
     started_ = false;
     return error == paNoError;
 }
 
+qint64 PortAudioOutput::framesPlayed() const {
+    if (playedAtFailure_ >= 0) {
+        return playedAtFailure_;
+    }
+    if (!started_) {
+        return 0;
+    }
+    // What the clock says has played, but never what still lies in the device's
+    // buffer at the last write: a device that stalls has played nothing of it.
+    const auto byClock =
+        qint64((double(sinceStart_.elapsed()) / 1000.0 - outputLatency_) * format_.sampleRate);
+    const qint64 byBuffer = framesSinceStart_ - (bufferFrames_ - roomAtLastWrite_);
+    return std::clamp<qint64>(std::min(byClock, byBuffer), 0, framesSinceStart_);
+}
+
+bool PortAudioOutput::fail() {
+    playedAtFailure_ = -1;
+    playedAtFailure_ = framesPlayed();
+    return false;
+}
+
 void PortAudioOutput::close() {
     if (stream_ != nullptr) {
-        Pa_AbortStream(asStream(stream_));
-        Pa_CloseStream(asStream(stream_));
+        Pa_AbortStream(stream_);
+        Pa_CloseStream(stream_);
         stream_ = nullptr;
     }
     started_ = false;

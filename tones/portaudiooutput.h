@@ -7,6 +7,8 @@
 
 #include "tones/audiooutput.h"
 
+#include <portaudio.h>
+
 #include <QElapsedTimer>
 #include <functional>
 
@@ -32,18 +34,24 @@ public:
     AudioFormat format() const override { return format_; }
     bool write(const float* frames, qint64 frameCount) override;
     bool drain() override;
+    qint64 framesPlayed() const override;
     void close() override;
 
 private:
     bool ensureStarted();
     void pause();
+    // Notes where playing had got to, and reports the failure.
+    bool fail();
 
-    void* stream_ = nullptr;
+    PaStream* stream_ = nullptr;
     bool initialized_ = false;
     bool started_ = false;
     AudioFormat format_;
     double outputLatency_ = 0;
     qint64 framesSinceStart_ = 0;
+    long bufferFrames_ = 0;       // the most room the device ever offered
+    long roomAtLastWrite_ = 0;    // its room when last written to
+    qint64 playedAtFailure_ = -1; // set once the device has failed
     QElapsedTimer sinceStart_;
     int stallLimitMs_ = 2000;
     std::function<void()> idle_;

@@ -3,6 +3,8 @@
 #include "tones/tonefile.h"
 
 #include <QDir>
+#include <algorithm>
+#include <cmath>
 
 namespace tones {
 
@@ -18,46 +20,80 @@ std::optional<QString> ToneFileName(QChar symbol) {
 TonePlayer::TonePlayer(QString toneFolder, AudioOutput& output, rt::MessageBoxService& messages)
     : folder_(std::move(toneFolder)), output_(output), messages_(messages) {}
 
-bool TonePlayer::queueToneFile(const QString& path) {
+namespace {
+
+// The frame after the last one that is not silence: a tone whose trailing
+// silence is cut off has still gone out whole.
+qint64 soundEnd(const Samples& tone) {
+    constexpr float kSilence = 1.0F / 1024; // -60 dBFS
+    const auto last = std::find_if(tone.frames.rbegin(), tone.frames.rend(),
+                                   [](float s) { return std::fabs(s) > kSilence; });
+    const auto samples = qint64(tone.frames.rend() - last);
+    return (samples + tone.format.channels - 1) / tone.format.channels;
+}
+
+} // namespace
+
+int TonePlayer::queueToneFile(const QString& path) {
     const std::optional<Samples> tone = ReadToneFile(path);
     if (!tone) {
-        return false;
+        return 1;
     }
     if (!output_.isOpen() && !output_.open(tone->format)) {
-        return false;
+        return 1;
     }
     const AudioFormat streamFormat = output_.format();
     const Samples fitted =
         tone->format == streamFormat ? *tone : ConvertSamples(*tone, streamFormat);
     if (fitted.frames.empty()) {
-        return false;
+        return 1;
     }
+    // Writing is paced by the device, so a device that fails during the write
+    // may already have played this tone's sound.
+    soundEnds_.push_back(queuedFrames_ + soundEnd(fitted));
+    queuedFrames_ += fitted.frameCount();
     if (!output_.write(fitted.frames.data(), fitted.frameCount())) {
-        // A device that failed is closed, so that the next tone tries afresh.
-        output_.close();
-        return false;
+        return dropFailedDevice();
     }
-    return true;
+    return 0;
 }
 
-bool TonePlayer::finishQueuedTones() {
+int TonePlayer::dropFailedDevice() {
+    const qint64 played = output_.framesPlayed();
+    const auto lost = std::count_if(soundEnds_.begin(), soundEnds_.end(),
+                                    [played](qint64 end) { return end > played; });
+    // Closed, so that the next tone tries the device afresh.
+    output_.close();
+    soundEnds_.clear();
+    queuedFrames_ = 0;
+    return int(lost);
+}
+
+int TonePlayer::finishQueuedTones() {
     if (output_.isOpen() && !output_.drain()) {
-        output_.close();
-        return false;
+        return dropFailedDevice();
     }
-    return true;
+    // A drained stream starts again from frame 0.
+    soundEnds_.clear();
+    queuedFrames_ = 0;
+    return 0;
 }
 
-void TonePlayer::reportFailure() {
-    // Let the tones before the failure sound first, so that the message stands
+void TonePlayer::reportFailures(int count) {
+    if (count == 0) {
+        return;
+    }
+    // Let the tones before the failure sound first, so that the messages stand
     // where the failure is.
-    finishQueuedTones();
-    messages_.showWarning(kToneErrorText.toString(), kToneErrorTitle.toString());
+    count += finishQueuedTones();
+    for (int i = 0; i < count; ++i) {
+        messages_.showWarning(kToneErrorText.toString(), kToneErrorTitle.toString());
+    }
 }
 
 bool TonePlayer::PlayToneFile(const QString& path) {
-    const bool queued = queueToneFile(path);
-    const bool played = output_.isOpen() && finishQueuedTones();
+    const bool queued = queueToneFile(path) == 0;
+    const bool played = output_.isOpen() && finishQueuedTones() == 0;
     output_.close();
     return queued && played;
 }
@@ -69,14 +105,9 @@ void TonePlayer::PlayCommandTones(const QString& command) {
             continue;
         }
         const std::optional<QString> name = ToneFileName(symbol);
-        if (!name || !queueToneFile(folder.filePath(*name))) {
-            reportFailure();
-        }
+        reportFailures(name ? queueToneFile(folder.filePath(*name)) : 1);
     }
-    // A device that fails while the last tones play out is reported once.
-    if (!finishQueuedTones()) {
-        reportFailure();
-    }
+    reportFailures(finishQueuedTones());
     output_.close();
 }
 

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace tones {
 
@@ -31,17 +32,27 @@ public:
     // Plays one file to its end; false when it cannot be played.
     bool PlayToneFile(const QString& path);
 
-    const QString& toneFolder() const { return folder_; }
-
 private:
-    bool queueToneFile(const QString& path);
-    // Waits until the queued tones have played; false when the device failed.
-    bool finishQueuedTones();
-    void reportFailure();
+    // Reads the file and queues it. Returns how many tones will not go out: 1
+    // when this one cannot be played; when the device fails meanwhile, every
+    // queued tone, this one included, that had not sounded yet.
+    int queueToneFile(const QString& path);
+    // Waits until the queued tones have played; how many of them did not sound
+    // because the device failed.
+    int finishQueuedTones();
+    // Closes a failed device; how many queued tones had not sounded.
+    int dropFailedDevice();
+    // One message for each tone that did not go out, once the tones queued
+    // before them have sounded.
+    void reportFailures(int count);
 
     QString folder_;
     AudioOutput& output_;
     rt::MessageBoxService& messages_;
+    // Where, counted in frames from the stream's start, the sound of each tone
+    // queued and not yet played out ends.
+    std::vector<qint64> soundEnds_;
+    qint64 queuedFrames_ = 0;
 };
 
 } // namespace tones

@@ -22,6 +22,7 @@ class RecordingOutput : public tones::AudioOutput {
 public:
     bool deviceAvailable = true;
     int failWriteNumber = -1;        // the write (counted from 0) that fails
+    qint64 playedAtFailure = -1;     // what had played when it failed; -1: all
     tones::AudioFormat deviceRate{}; // a rate the device insists on, if set
     std::vector<std::vector<float>> blocks;
     int opens = 0;
@@ -46,18 +47,24 @@ public:
         if (writes++ == failWriteNumber) {
             return false;
         }
+        written_ += count;
         blocks.emplace_back(frames, frames + count * format_.channels);
         return true;
     }
     bool drain() override {
         ++drains;
+        written_ = 0;
         return true;
+    }
+    qint64 framesPlayed() const override {
+        return playedAtFailure >= 0 ? playedAtFailure : written_;
     }
     void close() override { open_ = false; }
 
 private:
     tones::AudioFormat format_;
     bool open_ = false;
+    qint64 written_ = 0;
 };
 
 } // namespace testing

@@ -180,13 +180,24 @@ private slots:
         QCOMPARE(messages.shown.size(), 6);
     }
 
+    void deviceFailsMidCommand_data() {
+        QTest::addColumn<qint64>("playedAtFailure");
+        QTest::addColumn<int>("messages");
+        QTest::newRow("tones before it had sounded") << qint64(-1) << 1;
+        QTest::newRow("the second had not") << qint64(10) << 2;
+        QTest::newRow("none had") << qint64(0) << 3;
+    }
     void deviceFailsMidCommand() {
+        // The third tone's write fails: it, and each queued tone that had not
+        // sounded yet, is reported once; the stream is reopened for the rest.
+        QFETCH(qint64, playedAtFailure);
+        QFETCH(int, messages);
         output.failWriteNumber = 2;
-        tones::TonePlayer player(dir.path(), output, messages);
+        output.playedAtFailure = playedAtFailure;
+        tones::TonePlayer player(dir.path(), output, this->messages);
         player.PlayCommandTones("12345");
-        // The failing tone is reported once; the stream is reopened for the rest.
         QCOMPARE(playedFiles(), (QList<int>{1, 2, 4, 5}));
-        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(this->messages.shown.size(), messages);
         QCOMPARE(output.opens, 2);
     }
 
