@@ -14,7 +14,7 @@ packages=(
   pulseaudio pulseaudio-utils libasound2-plugins alsa-utils
   fonts-wine fonts-liberation fonts-dejavu-core
   # test: decode what was dialled, screenshots
-  multimon-ng sox xvfb xauth x11-utils imagemagick
+  multimon-ng sox xvfb xauth x11-utils xdotool imagemagick
 )
 
 missing=()

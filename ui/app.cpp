@@ -2,6 +2,7 @@
 
 #include "runtime/services.h"
 #include "timecal/timezone.h"
+#include "tones/diallock.h"
 #include "tones/portaudiooutput.h"
 #include "tones/toneplayer.h"
 #include "ui/form1.h"
@@ -49,11 +50,20 @@ int RunDialer(int argc, char** argv, const RunHooks& hooks) {
     const rt::SystemClock clock;
     const timecal::SystemTimeZone zone;
 
-    Form1 window({[&player](const QString& command) { player.PlayCommandTones(command); }, &clock,
-                  &zone, QLocale::system()});
+    // Repaint and answer the window system while tones are going out, or while
+    // another dialer's tones are.
+    const auto idle = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); };
+    output.setIdleHook(idle);
+    tones::DialLock dialLock;
+    const auto dial = [&](const QString& command) {
+        const bool locked = dialLock.lock(idle);
+        player.PlayCommandTones(command);
+        if (locked) {
+            dialLock.unlock();
+        }
+    };
+    Form1 window({dial, &clock, &zone, QLocale::system()});
     messages.setParent(&window);
-    // Repaint and answer the window system while tones are going out.
-    output.setIdleHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); });
 
     // Starting the audio system takes a tenth of a second: do it once the window
     // has been painted, so that the operator sees the window at once.

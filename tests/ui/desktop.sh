@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# The executable that ships, on a real X server, dialling into a private sound
+# server: its picture and icon are in it, two dialers pressed at the same moment
+# send both commands whole one after the other, and a dialer that died while
+# dialling does not hold up the next one.
+#
+#   desktop.sh DTMF_DIALER PICTURE_JPEG     (run under xvfb-run)
+set -uo pipefail
+exe=$1
+picture=$2
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset PULSE_SERVER
+pids=()
+failures=0
+
+cleanup() {
+    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+    pulseaudio -k 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() { # check NAME EXPECTED ACTUAL
+    if [ "$2" = "$3" ]; then
+        echo "PASS: $1"
+    else
+        echo "FAIL: $1: expected '$2', got '$3'"
+        failures=$((failures + 1))
+    fi
+}
+
+# The window's picture is compiled into the executable.
+bytes=$(od -An -tx1 -j 100 -N 24 "$picture" | tr -d ' \n' | sed 's/../\\x&/g')
+LC_ALL=C grep -qaP "$bytes" "$exe" && embedded=yes || embedded=no
+check "picture in the executable" yes "$embedded"
+
+pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+    --load="module-null-sink sink_name=uplink" --load=module-native-protocol-unix || exit 1
+for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
+# A null sink nobody feeds goes idle and its monitor records nothing.
+pacat --raw --format=s16le --rate=22050 --channels=1 --device=uplink </dev/zero >/dev/null 2>&1 &
+pids+=($!)
+
+window_of() { # window_of PID
+    timeout 20 xdotool search --sync --all --onlyvisible --pid "$1" --name KESTREL | head -n 1
+}
+record() { # record SECONDS: what the sink heard meanwhile
+    parec -d uplink.monitor --latency-msec=10 --rate=22050 --channels=1 --format=s16le \
+        --file-format=wav "$work/rec.wav" &
+    local rec=$!
+    for _ in $(seq 100); do [ "$(stat -c %s "$work/rec.wav" 2>/dev/null || echo 0)" -gt 44 ] && break; sleep 0.02; done
+    "${@:2}" >/dev/null 2>&1
+    sleep "$1"
+    kill -INT "$rec"
+    wait "$rec" 2>/dev/null
+    multimon-ng -q -a DTMF -t wav "$work/rec.wav" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
+}
+
+"$exe" >/dev/null 2>&1 &
+pid_a=$!
+"$exe" >/dev/null 2>&1 &
+pid_b=$!
+pids+=("$pid_a" "$pid_b")
+a=$(window_of "$pid_a")
+b=$(window_of "$pid_b")
+if [ -z "$a" ] || [ -z "$b" ]; then
+    echo "FAIL: the dialers' windows did not appear"
+    exit 1
+fi
+xprop -id "$a" _NET_WM_ICON | grep -q 'CARDINAL' && icon=yes || icon=no
+check "the window has its icon" yes "$icon"
+
+# Focus on "**31##" in one window and on "**33##" in the other, then Space in
+# both, a few milliseconds apart.
+xdotool windowfocus "$a" key Tab
+xdotool windowfocus "$b" key Tab Tab Tab Tab
+sleep 0.3
+heard=$(record 3.5 xdotool windowfocus "$a" key space windowfocus "$b" key space)
+case "$heard" in
+"**31##**33##" | "**33##**31##") check "two dialers pressed together" "$heard" "$heard" ;;
+*) check "two dialers pressed together" "**31##**33##" "$heard" ;;
+esac
+
+# A dialer killed in the middle of a dial leaves its lock behind.
+kill_a() {
+    xdotool windowfocus "$a" key space
+    sleep 0.5
+    kill -9 "$pid_a"
+}
+kill_a
+heard=$(record 2.5 xdotool windowfocus "$b" key space)
+check "a dead dialer's lock holds nothing up" "**33##" "$heard"
+
+[ "$failures" -eq 0 ] && echo "$0: all passed" || exit 1
