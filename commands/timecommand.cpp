@@ -1,6 +1,6 @@
 #include "commands/timecommand.h"
 
-#include "timecal/module2.h"
+#include "timecal/calendar.h"
 
 namespace commands {
 

@@ -2,7 +2,8 @@
 
 #include "commands/catalogue.h"
 #include "commands/timecommand.h"
-#include "timecal/module2.h"
+#include "timecal/calendar.h"
+#include "timecal/utcclock.h"
 #include "ui/displays.h"
 #include "ui/layout.h"
 

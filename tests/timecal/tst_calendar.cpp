@@ -1,6 +1,6 @@
 #include "commands/timecommand.h"
 #include "runtime/dates.h"
-#include "timecal/module2.h"
+#include "timecal/calendar.h"
 
 #include <QDate>
 #include <QRegularExpression>

@@ -1,7 +1,7 @@
 #include "runtime/dates.h"
 #include "runtime/services.h"
-#include "timecal/module2.h"
 #include "timecal/timezone.h"
+#include "timecal/utcclock.h"
 
 #include <QByteArray>
 #include <QDateTime>
