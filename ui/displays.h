@@ -18,8 +18,9 @@ QString ClockText(const rt::DateTime& utc, const QLocale& locale);
 // empty when line 1 holds no readable epoch.
 QString ElementSetAgeText(const QString& tleLine1, const QDate& today);
 
-inline constexpr QRgb kRowValid = 0xC0FFC0;   // light green
-inline constexpr QRgb kRowInvalid = 0xFFC0C0; // light red
+// Row colours, 0xBBGGRR as every colour of the window.
+inline constexpr unsigned kRowValid = 0xC0FFC0;   // light green
+inline constexpr unsigned kRowInvalid = 0xC0C0FF; // light red
 
 // A packet row is valid when the changed box holds exactly five characters and
 // the row's numbers are in order: left >= right for the pointer row, left <=

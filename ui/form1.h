@@ -39,6 +39,9 @@ public:
     void setText(QStringView control, const QString& text) override;
     QWidget* control(QStringView name) const;
     QPushButton* Command1(int index) const;
+    // Names the catalogue and the window use that the layout lacks; none, or
+    // the window would be built wrong.
+    QStringList unknownControls() const;
 
     // Ordinal day of a date within its year.
     static qint32 DayOfYear(const rt::DateTime& ThisDate);

@@ -51,6 +51,19 @@ inline constexpr int kClientWidth = 7245;
 inline constexpr int kClientHeight = 2805;
 inline constexpr QStringView kCaption = u"KESTREL DTMF Dialer  public (VELMO)";
 
+// The controls the window's own handlers use by name; the commands' value boxes
+// are named in the command catalogue.
+inline constexpr QStringView kPointerIn = u"Text5";
+inline constexpr QStringView kPointerOut = u"Text6";
+inline constexpr QStringView kResendStart = u"Text7";
+inline constexpr QStringView kResendStop = u"Text8";
+inline constexpr QStringView kPointerReset = u"Command2";
+inline constexpr QStringView kResendReset = u"Command3";
+inline constexpr QStringView kElementSetBox = u"Text9";
+inline constexpr QStringView kClockBox = u"Text12";
+inline constexpr QStringView kAgeLabel = u"Label25";
+inline constexpr QStringView kFirstFocus = u"txtNum";
+
 // "Command1(7)" for the button of index 7.
 QString CommandButtonName(int index);
 

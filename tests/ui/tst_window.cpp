@@ -79,6 +79,7 @@ private slots:
 
     void windowFrame() {
         QCOMPARE(form->windowTitle(), QString("KESTREL DTMF Dialer  public (VELMO)"));
+        QCOMPARE(form->unknownControls(), QStringList());
         QCOMPARE(form->size(), QSize(483, 187));
         QCOMPARE(form->minimumSize(), form->maximumSize());
         QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
