@@ -1,20 +1,38 @@
 #include "tones/toneplayer.h"
 
+#include "tones/tonecheck.h"
 #include "tones/tonefile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
 namespace tones {
 
+namespace {
+
+// The symbols in the order of their files' numbers.
+constexpr QStringView kKeys = u"1234567890*#ABCD";
+
+} // namespace
+
 std::optional<QString> ToneFileName(QChar symbol) {
-    static constexpr QStringView kKeys = u"1234567890*#ABCD";
     const qsizetype position = kKeys.indexOf(symbol.toUpper());
     if (position < 0) {
         return std::nullopt;
     }
     return QString::number(position + 1) + QStringLiteral(".wav");
+}
+
+std::optional<QChar> SymbolOfToneFile(const QString& path) {
+    const QFileInfo file(path);
+    bool number = false;
+    const int n = file.completeBaseName().toInt(&number);
+    if (!number || n < 1 || n > kKeys.size() || file.suffix() != u"wav") {
+        return std::nullopt;
+    }
+    return kKeys.at(n - 1);
 }
 
 TonePlayer::TonePlayer(QString toneFolder, AudioOutput& output, rt::MessageBoxService& messages)
@@ -34,9 +52,11 @@ qint64 soundEnd(const Samples& tone) {
 
 } // namespace
 
-int TonePlayer::queueToneFile(const QString& path) {
+int TonePlayer::queueToneFile(QChar symbol, const QString& path) {
+    // A file that does not sound its symbol's pair is not played: the spacecraft
+    // would take another command than the one shown.
     const std::optional<Samples> tone = ReadToneFile(path);
-    if (!tone) {
+    if (!tone || !CarriesDtmfPair(*tone, symbol)) {
         return 1;
     }
     if (!output_.isOpen() && !output_.open(tone->format)) {
@@ -92,7 +112,8 @@ void TonePlayer::reportFailures(int count) {
 }
 
 bool TonePlayer::PlayToneFile(const QString& path) {
-    const bool queued = queueToneFile(path) == 0;
+    const std::optional<QChar> symbol = SymbolOfToneFile(path);
+    const bool queued = symbol && queueToneFile(*symbol, path) == 0;
     const bool played = output_.isOpen() && finishQueuedTones() == 0;
     output_.close();
     return queued && played;
@@ -105,7 +126,7 @@ void TonePlayer::PlayCommandTones(const QString& command) {
             continue;
         }
         const std::optional<QString> name = ToneFileName(symbol);
-        reportFailures(name ? queueToneFile(folder.filePath(*name)) : 1);
+        reportFailures(name ? queueToneFile(symbol, folder.filePath(*name)) : 1);
     }
     reportFailures(finishQueuedTones());
     output_.close();

@@ -16,6 +16,9 @@ namespace tones {
 // file for any other character.
 std::optional<QString> ToneFileName(QChar symbol);
 
+// The symbol whose tone a file of that name holds ("5.wav": "5").
+std::optional<QChar> SymbolOfToneFile(const QString& path);
+
 inline constexpr QStringView kToneErrorText = u"Error playing DTMF tone";
 inline constexpr QStringView kToneErrorTitle = u"Error";
 
@@ -29,14 +32,15 @@ public:
     // error message, and dialling goes on with the next symbol.
     void PlayCommandTones(const QString& command);
 
-    // Plays one file to its end; false when it cannot be played.
+    // Plays one tone file to its end; false when it cannot be played or does not
+    // sound the symbol its name stands for.
     bool PlayToneFile(const QString& path);
 
 private:
-    // Reads the file and queues it. Returns how many tones will not go out: 1
-    // when this one cannot be played; when the device fails meanwhile, every
-    // queued tone, this one included, that had not sounded yet.
-    int queueToneFile(const QString& path);
+    // Reads the file, checks that it sounds `symbol`, and queues it. Returns how many tones will
+    // not go out: 1 when this one cannot be played; when the device fails meanwhile, every queued
+    // tone, this one included, that had not sounded yet.
+    int queueToneFile(QChar symbol, const QString& path);
     // Waits until the queued tones have played; how many of them did not sound
     // because the device failed.
     int finishQueuedTones();
