@@ -1,0 +1,234 @@
+#include "tones/tonecheck.h"
+
+#include <QStringView>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace tones {
+namespace {
+
+constexpr std::array<double, 4> kRows = {697, 770, 852, 941};
+constexpr std::array<double, 4> kColumns = {1209, 1336, 1477, 1633};
+constexpr std::array<QStringView, 4> kKeypad = {u"123A", u"456B", u"789C", u"*0#D"};
+
+// Analysis block, Hann windowed, stepped by half its length so that every
+// sample weighs the same. 32 ms puts the neighbouring row (about 10 % away, 73 Hz
+// at the lowest) past the window's main lobe, so that one row does not pass
+// for two, and is still shorter than the shortest tone.
+constexpr double kBlockSeconds = 0.032;
+// A frequency is present when its nominal bin is at least as strong as bins
+// 4.5 % either side of it: that holds for a tone up to half way between them,
+// 2.25 % off. Transmitters keep within 1.5 %; 3 % is refused.
+constexpr double kEdgeProbe = 0.045;
+// Its power is the strongest of the nominal bin and bins 2 % either side, so
+// that a tone off nominal loses at most 1.5 dB to the bins' spacing.
+constexpr double kPowerProbe = 0.02;
+// Row and column power within 8 dB of each other, either way.
+constexpr double kMaxTwistDb = 8;
+// Every other row and every other column at least 10 dB below the chosen one.
+// A pair up to 2 % off leaks into the other bins at least 29 dB down, so 10 dB
+// is left for a second frequency that is really there.
+constexpr double kMinOtherDb = 10;
+// The two frequencies carry at least 60 % of the block's power. A pair up to
+// 2 % off carries over 93 %; with fades as long as half a 40 ms tone, over 83 %.
+// Noise, speech and music spread their power wider.
+constexpr double kMinPairShare = 0.6;
+
+// Sound is what lies within 40 dB of the loudest sample; shorter drops below
+// that (a zero crossing, a dropout of up to 10 ms, which a receiver bridges
+// too) do not end it.
+constexpr double kSoundFloor = 0.01;
+constexpr double kBridgeSeconds = 0.010;
+// A tone's length runs from where it first rises within 40 dB of the peak to
+// where it last falls below. Fades as long as half the tone lose up to 5 ms of
+// a 40 ms tone (35.1 ms measured at -60 dBFS in 16 bits, where the start of a
+// fade rounds to zero). 33 ms keeps every such tone and refuses 30 ms.
+constexpr double kMinToneSeconds = 0.033;
+// A peak below -80 dBFS is silence.
+constexpr double kSilencePeak = 1e-4;
+// Fast enough for the highest probe, 1633 Hz + 4.5 %, with room to spare.
+constexpr int kMinRate = 4000;
+
+struct Span {
+    qint64 begin = 0;
+    qint64 end = 0;
+};
+
+// The stretches of sound in `mono` (see kSoundFloor).
+std::vector<Span> soundSpans(const std::vector<float>& mono, float threshold, qint64 bridge) {
+    std::vector<Span> spans;
+    for (qint64 i = 0; i < qint64(mono.size()); ++i) {
+        if (std::fabs(mono[std::size_t(i)]) < threshold) {
+            continue;
+        }
+        if (spans.empty() || i - spans.back().end >= bridge) {
+            spans.push_back({i, i + 1});
+        } else {
+            spans.back().end = i + 1;
+        }
+    }
+    return spans;
+}
+
+// Powers of a windowed block at these frequencies (Goertzel), scaled so that a
+// steady sine of amplitude a at the frequency gives a * a / 2.
+template <std::size_t N>
+std::array<double, N> powersAt(const std::vector<float>& block, const std::array<double, N>& hz,
+                               double rate, double windowSum) {
+    std::array<double, N> coeff{};
+    std::array<double, N> s1{};
+    std::array<double, N> s2{};
+    for (std::size_t k = 0; k < N; ++k) {
+        coeff[k] = 2 * std::cos(2 * std::numbers::pi * hz[k] / rate);
+    }
+    for (const float x : block) {
+        for (std::size_t k = 0; k < N; ++k) {
+            const double s0 = x + coeff[k] * s1[k] - s2[k];
+            s2[k] = s1[k];
+            s1[k] = s0;
+        }
+    }
+    std::array<double, N> power{};
+    for (std::size_t k = 0; k < N; ++k) {
+        const double squared = s1[k] * s1[k] + s2[k] * s2[k] - coeff[k] * s1[k] * s2[k];
+        power[k] = 2 * squared / (windowSum * windowSum);
+    }
+    return power;
+}
+
+class BlockJudge {
+public:
+    BlockJudge(int rate, qint64 length, int row, int column)
+        : rate_(rate), row_(row), column_(column) {
+        window_.resize(std::size_t(length));
+        for (std::size_t n = 0; n < window_.size(); ++n) {
+            window_[n] = float(
+                0.5 - 0.5 * std::cos(2 * std::numbers::pi * (double(n) + 0.5) / double(length)));
+            windowSum_ += window_[n];
+            windowSquares_ += double(window_[n]) * window_[n];
+        }
+        block_.resize(window_.size());
+        for (std::size_t k = 0; k < 4; ++k) {
+            hz_[k] = kRows[k];
+            hz_[4 + k] = kColumns[k];
+        }
+        const double pair[] = {kRows[std::size_t(row)], kColumns[std::size_t(column)]};
+        for (std::size_t k = 0; k < 2; ++k) {
+            hz_[8 + 4 * k] = pair[k] * (1 - kEdgeProbe);
+            hz_[9 + 4 * k] = pair[k] * (1 + kEdgeProbe);
+            hz_[10 + 4 * k] = pair[k] * (1 - kPowerProbe);
+            hz_[11 + 4 * k] = pair[k] * (1 + kPowerProbe);
+        }
+    }
+
+    qint64 length() const { return qint64(window_.size()); }
+
+    // Whether the block of samples from `first` sounds the pair alone.
+    bool carriesPair(const float* first) {
+        double total = 0;
+        for (std::size_t n = 0; n < block_.size(); ++n) {
+            block_[n] = first[n] * window_[n];
+            total += double(block_[n]) * block_[n];
+        }
+        total /= windowSquares_;
+        const auto p = powersAt(block_, hz_, rate_, windowSum_);
+        const double nominalRow = p[std::size_t(row_)];
+        const double nominalColumn = p[4 + std::size_t(column_)];
+        if (total <= 0 || nominalRow < std::max(p[8], p[9]) ||
+            nominalColumn < std::max(p[12], p[13])) {
+            return false;
+        }
+        const double row = std::max({nominalRow, p[10], p[11]});
+        const double column = std::max({nominalColumn, p[14], p[15]});
+        const double twist = std::pow(10.0, kMaxTwistDb / 10);
+        if (row > twist * column || column > twist * row) {
+            return false;
+        }
+        const double other = std::pow(10.0, kMinOtherDb / 10);
+        for (int k = 0; k < 4; ++k) {
+            if ((k != row_ && other * p[std::size_t(k)] > row) ||
+                (k != column_ && other * p[4 + std::size_t(k)] > column)) {
+                return false;
+            }
+        }
+        return row + column >= kMinPairShare * total;
+    }
+
+private:
+    int rate_;
+    int row_;
+    int column_;
+    std::vector<float> window_;
+    std::vector<float> block_;
+    double windowSum_ = 0;
+    double windowSquares_ = 0;
+    // Rows, columns, then for the row and for the column the edge probes and the
+    // power probes either side.
+    std::array<double, 16> hz_{};
+};
+
+} // namespace
+
+std::optional<DtmfPair> DtmfPairOf(QChar symbol) {
+    for (std::size_t row = 0; row < kKeypad.size(); ++row) {
+        const qsizetype column = kKeypad[row].indexOf(symbol.toUpper());
+        if (column >= 0) {
+            return DtmfPair{kRows[row], kColumns[std::size_t(column)]};
+        }
+    }
+    return std::nullopt;
+}
+
+bool CarriesDtmfPair(const Samples& tone, QChar symbol) {
+    const int rate = tone.format.sampleRate;
+    const int channels = tone.format.channels;
+    const qint64 frames = tone.frameCount();
+    int row = -1;
+    int column = -1;
+    for (std::size_t r = 0; r < kKeypad.size() && column < 0; ++r) {
+        row = int(r);
+        column = int(kKeypad[r].indexOf(symbol.toUpper()));
+    }
+    if (column < 0 || rate < kMinRate || channels <= 0 || frames == 0) {
+        return false;
+    }
+
+    std::vector<float> mono(std::size_t(frames), 0.0F);
+    float peak = 0;
+    for (std::size_t i = 0; i < mono.size(); ++i) {
+        for (int c = 0; c < channels; ++c) {
+            mono[i] += tone.frames[i * std::size_t(channels) + std::size_t(c)];
+        }
+        mono[i] /= float(channels);
+        peak = std::max(peak, std::fabs(mono[i]));
+    }
+    if (peak < kSilencePeak) {
+        return false;
+    }
+
+    BlockJudge judge(rate, std::llround(kBlockSeconds * rate), row, column);
+    const qint64 block = judge.length();
+    bool longEnough = false;
+    for (const Span& span :
+         soundSpans(mono, kSoundFloor * peak, std::llround(kBridgeSeconds * rate))) {
+        const qint64 length = span.end - span.begin;
+        if (length < block) {
+            continue; // too short to be heard as a digit
+        }
+        // Blocks from the first to the last sample of the span, overlapping by
+        // at least half.
+        const qint64 steps = (length - block + block / 2 - 1) / (block / 2);
+        for (qint64 k = 0; k <= steps; ++k) {
+            const qint64 start = span.begin + (steps == 0 ? 0 : (length - block) * k / steps);
+            if (!judge.carriesPair(mono.data() + start)) {
+                return false;
+            }
+        }
+        longEnough = longEnough || double(length) >= kMinToneSeconds * rate;
+    }
+    return longEnough;
+}
+
+} // namespace tones
