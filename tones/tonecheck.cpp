@@ -172,16 +172,6 @@ private:
 
 } // namespace
 
-std::optional<DtmfPair> DtmfPairOf(QChar symbol) {
-    for (std::size_t row = 0; row < kKeypad.size(); ++row) {
-        const qsizetype column = kKeypad[row].indexOf(symbol.toUpper());
-        if (column >= 0) {
-            return DtmfPair{kRows[row], kColumns[std::size_t(column)]};
-        }
-    }
-    return std::nullopt;
-}
-
 bool CarriesDtmfPair(const Samples& tone, QChar symbol) {
     const int rate = tone.format.sampleRate;
     const int channels = tone.format.channels;
