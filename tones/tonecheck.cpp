@@ -13,11 +13,12 @@ constexpr std::array<double, 4> kRows = {697, 770, 852, 941};
 constexpr std::array<double, 4> kColumns = {1209, 1336, 1477, 1633};
 constexpr std::array<QStringView, 4> kKeypad = {u"123A", u"456B", u"789C", u"*0#D"};
 
-// Analysis block, Hann windowed, stepped by half its length so that every
-// sample weighs the same. 32 ms puts the neighbouring row (about 10 % away, 73 Hz
-// at the lowest) past the window's main lobe, so that one row does not pass
-// for two, and is still shorter than the shortest tone.
-constexpr double kBlockSeconds = 0.032;
+// Analysis block, Hann windowed, overlapping the next by half or more so that
+// no sample is seen only at the window's edges. 28 ms puts the neighbouring
+// row (about 10 % away, 73 Hz at the lowest) just past the window's main lobe,
+// so that one row does not pass for two, and fits inside a 30 ms tone, which
+// is then refused for its length.
+constexpr double kBlockSeconds = 0.028;
 // A frequency is present when its nominal bin is at least as strong as bins
 // 4.5 % either side of it: that holds for a tone up to half way between them,
 // 2.25 % off. Transmitters keep within 1.5 %; 3 % is refused.
@@ -28,11 +29,11 @@ constexpr double kPowerProbe = 0.02;
 // Row and column power within 8 dB of each other, either way.
 constexpr double kMaxTwistDb = 8;
 // Every other row and every other column at least 10 dB below the chosen one.
-// A pair up to 2 % off leaks into the other bins at least 29 dB down, so 10 dB
-// is left for a second frequency that is really there.
+// A pair up to 2 % off leaks into the other bins at least 18 dB down, which
+// leaves 8 dB of margin and still catches a second frequency really there.
 constexpr double kMinOtherDb = 10;
 // The two frequencies carry at least 60 % of the block's power. A pair up to
-// 2 % off carries over 93 %; with fades as long as half a 40 ms tone, over 83 %.
+// 2 % off carries over 94 %; with fades as long as half a 40 ms tone, over 85 %.
 // Noise, speech and music spread their power wider.
 constexpr double kMinPairShare = 0.6;
 
@@ -170,16 +171,6 @@ private:
 };
 
 } // namespace
-
-std::optional<DtmfPair> DtmfPairOf(QChar symbol) {
-    for (std::size_t row = 0; row < kKeypad.size(); ++row) {
-        const qsizetype column = kKeypad[row].indexOf(symbol.toUpper());
-        if (column >= 0) {
-            return DtmfPair{kRows[row], kColumns[std::size_t(column)]};
-        }
-    }
-    return std::nullopt;
-}
 
 bool CarriesDtmfPair(const Samples& tone, QChar symbol) {
     const int rate = tone.format.sampleRate;

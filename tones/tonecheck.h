@@ -5,19 +5,8 @@
 #include "tones/tonefile.h"
 
 #include <QChar>
-#include <optional>
 
 namespace tones {
-
-// The row and column frequency of a key, in Hz.
-struct DtmfPair {
-    double row = 0;
-    double column = 0;
-};
-
-// The keypad pair of a DTMF symbol, letters in either case; nothing for any
-// other character.
-std::optional<DtmfPair> DtmfPairOf(QChar symbol);
 
 // True when the sound (any rate from 8000 Hz, any channel count, mixed to
 // mono) holds the symbol's pair for a digit's length, and every stretch of
