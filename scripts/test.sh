@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every check:
-#   1. all tests (ctest), including the end-to-end dialling through a private
-#      PulseAudio server and the window under Xvfb;
+# The test command: installs what is missing (through sudo unless root), then,
+# as the user who called it, builds everything and runs every check:
+#   1. all tests (ctest), including the end-to-end dialling through private
+#      PulseAudio and PipeWire servers, the window under Xvfb, and the Debian
+#      package installed into a scratch folder and dialling from there;
 #   2. all tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
 #   3. the libFuzzer targets, a bounded time each, from their committed corpus;
 #   4. clang-tidy over the project's own code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
+source scripts/caller.sh
+rerun_as_caller scripts/test.sh "$@"
+# The tests start their own sound servers; nothing here may reach the desktop's.
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+unset PULSE_SERVER
 
 echo "== Build and test"
-cmake -S . -B build -G Ninja >/dev/null
+cmake -S . -B build -G Ninja -DBUILD_TESTING=ON >/dev/null
 cmake --build build
 ctest --test-dir build --output-on-failure
 

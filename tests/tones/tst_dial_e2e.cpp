@@ -10,7 +10,8 @@
 class DialEndToEnd : public QObject {
     Q_OBJECT
 
-    testing::NullSinkServer server;
+    // PulseAudio, or PipeWire with DIAL_SOUND_SERVER=pipewire (Debian's desktop).
+    testing::NullSinkServer server{testing::NullSinkServer::fromEnvironment()};
     std::unique_ptr<tones::PortAudioOutput> output;
     testing::CountingMessages messages;
     QTemporaryDir work;
@@ -30,7 +31,9 @@ class DialEndToEnd : public QObject {
         for (int i = 1; i < onsets.size(); ++i) {
             gaps << QString::number(onsets[i] - onsets[i - 1], 'f', 1);
         }
-        qInfo().noquote() << "onset to onset (ms):" << gaps.join(' ');
+        qInfo().noquote() << (server.kind() == testing::SoundServer::PipeWire ? "PipeWire"
+                                                                              : "PulseAudio")
+                          << "onset to onset (ms):" << gaps.join(' ');
         return testing::NullSinkServer::decode(wav);
     }
 
