@@ -14,7 +14,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 budget="${1:-15}"
 build="${2:-$root/build-fuzz}"
-targets=(fuzz_val fuzz_elements fuzz_composer fuzz_toneplayer)
+targets=(fuzz_val fuzz_elements)
 
 if ! [[ "$budget" =~ ^[1-9][0-9]*$ ]]; then
     echo "usage: $0 [seconds per target] [build dir]" >&2
@@ -51,7 +51,7 @@ for target in "${targets[@]}"; do
         printf '%-16s ok      %12s executions in %ss\n' "$target" "${execs:-?}" "$budget"
     else
         printf '%-16s FAILED  %12s executions, exit status %d\n' "$target" "${execs:-?}" "$status"
-        grep -E -A3 'invariant broken|ERROR: |runtime error|SUMMARY' "$work/log" | head -n 20 |
+        grep -E -A3 'ERROR: |runtime error|SUMMARY' "$work/log" | head -n 20 |
             sed 's/^/    /'
         for artifact in "$work/artifacts/"*; do
             [[ -e "$artifact" ]] && echo "    input kept: $artifact"
