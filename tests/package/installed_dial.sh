@@ -10,6 +10,7 @@ set -euo pipefail
 build=$(cd "$1" && pwd)
 version=$2
 scratch=$(mktemp -d)
+server=$(dirname "$0")/../support/soundserver.sh
 pids=()
 cleanup() {
   local i
@@ -17,6 +18,7 @@ cleanup() {
     kill -TERM "${pids[i]}" 2>/dev/null || true
     timeout 5 tail --pid="${pids[i]}" -f /dev/null || kill -KILL "${pids[i]}" 2>/dev/null || true
   done
+  bash "$server" stop "$scratch/run" 2>/dev/null
   rm -rf "$scratch"
 }
 trap cleanup EXIT
@@ -51,21 +53,9 @@ for icon in scalable/apps/dtmf-dialer.svg 48x48/apps/dtmf-dialer.png 128x128/app
 done
 
 echo "== private PulseAudio with a null sink"
-export XDG_RUNTIME_DIR=$scratch/run XDG_CONFIG_HOME=$scratch/config XDG_STATE_HOME=$scratch/state
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_RUNTIME_DIR=$scratch/run PULSE_CLIENTCONFIG=$scratch/run/client.conf
 unset PULSE_SERVER
-export PULSE_CLIENTCONFIG=$scratch/client.conf   # no autospawn of a PulseAudio with the real cards
-echo "autospawn = no" >"$PULSE_CLIENTCONFIG"
-export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
-dbus-daemon --session --nofork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS" >"$scratch/dbus.log" 2>&1 &
-pids+=($!)
-wait_for 5 test -S "$XDG_RUNTIME_DIR/bus" || fail "dbus-daemon: $(cat "$scratch/dbus.log")"
-pulseaudio --daemonize=no --exit-idle-time=-1 -n --log-target=stderr \
-  --load="module-null-sink sink_name=uplink" --load=module-native-protocol-unix >"$scratch/pulse.log" 2>&1 &
-pids+=($!)
-wait_for 10 timeout 2 pactl info || fail "pulseaudio: $(tail -5 "$scratch/pulse.log")"
-pacat --raw --format=s16le --rate=22050 --channels=1 --device=uplink </dev/zero &
-pids+=($!)
+bash "$server" start pulseaudio "$XDG_RUNTIME_DIR" $$ || fail "no sound server"
 rec=$scratch/rec.wav
 parec -d uplink.monitor --latency-msec=10 --rate=22050 --channels=1 --format=s16le --file-format=wav "$rec" &
 parec=$!

@@ -1,6 +1,6 @@
 #include "support/nullsink.h"
 
-#include <QDir>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -8,35 +8,10 @@
 #include <QThread>
 #include <cmath>
 #include <csignal>
-#include <functional>
 #include <sndfile.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
 
 namespace testing {
 namespace {
-
-// Every process started here ends with this one, even if this one dies first.
-void tieToParent(QProcess& p) {
-    p.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-}
-
-bool run(const QString& program, const QStringList& args, int timeoutMs = 10000,
-         QString* output = nullptr) {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::MergedChannels);
-    tieToParent(p);
-    p.start(program, args);
-    if (!p.waitForFinished(timeoutMs)) {
-        p.kill();
-        p.waitForFinished(1000);
-        return false;
-    }
-    if (output != nullptr) {
-        *output = QString::fromLocal8Bit(p.readAll()).trimmed();
-    }
-    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-}
 
 void endProcess(std::unique_ptr<QProcess>& p, int signal) {
     if (!p) {
@@ -52,31 +27,21 @@ void endProcess(std::unique_ptr<QProcess>& p, int signal) {
     p.reset();
 }
 
-bool waitFor(const std::function<bool()>& ready, int timeoutMs) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!ready()) {
-        if (waited.elapsed() > timeoutMs) {
-            return false;
-        }
-        QThread::msleep(20);
+// Runs the server script; empty on success, else what it said.
+QString serverScript(const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start("bash", QStringList{SOUND_SERVER_SCRIPT} + args);
+    if (!p.waitForFinished(30000)) {
+        p.kill();
+        return "the sound server script hung";
     }
-    return true;
-}
-
-QString logTail(const QString& path) {
-    QFile log(path);
-    if (!log.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return QString::fromLocal8Bit(log.readAll()).right(600).trimmed();
+    return p.exitCode() == 0 ? QString() : QString::fromLocal8Bit(p.readAll()).trimmed();
 }
 
 } // namespace
 
-NullSinkServer::NullSinkServer(SoundServer kind) : kind_(kind) {
-    ::chmod(QFile::encodeName(runtime_.path()).constData(), 0700);
-}
+NullSinkServer::NullSinkServer(SoundServer kind) : kind_(kind) {}
 
 NullSinkServer::~NullSinkServer() {
     stop();
@@ -87,133 +52,16 @@ SoundServer NullSinkServer::fromEnvironment() {
                                                                     : SoundServer::PulseAudio;
 }
 
-QString NullSinkServer::startDaemon(const QString& program, const QStringList& args) {
-    const QString rt = runtime_.path();
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // Configuration and state of the user's own desktop stay untouched.
-    env.insert("XDG_CONFIG_HOME", rt + "/config");
-    env.insert("XDG_STATE_HOME", rt + "/state");
-    env.insert("DBUS_SESSION_BUS_ADDRESS", "unix:path=" + rt + "/bus");
-    auto p = std::make_unique<QProcess>();
-    p->setProcessEnvironment(env);
-    p->setProcessChannelMode(QProcess::MergedChannels);
-    p->setStandardOutputFile(rt + "/" + program + ".log");
-    tieToParent(*p);
-    p->start(program, args);
-    if (!p->waitForStarted(5000)) {
-        return program + " did not start: " + p->errorString();
-    }
-    daemons_.push_back(std::move(p));
-    return {};
-}
-
-QString NullSinkServer::startPulseAudio() {
-    return startDaemon("pulseaudio",
-                       {"--daemonize=no", "--exit-idle-time=-1", "-n", "--log-target=stderr",
-                        "--load=module-null-sink sink_name=uplink",
-                        "--load=module-native-protocol-unix auth-anonymous=1"});
-}
-
-QString NullSinkServer::startPipeWire() {
-    QString error = startDaemon("pipewire", {});
-    if (error.isEmpty() &&
-        !waitFor([&] { return QFileInfo::exists(runtime_.filePath("pipewire-0")); }, 5000)) {
-        error = "pipewire made no socket: " + logTail(runtime_.filePath("pipewire.log"));
-    }
-    for (const char* program : {"wireplumber", "pipewire-pulse"}) {
-        if (error.isEmpty()) {
-            error = startDaemon(program, {});
-        }
-    }
-    return error;
-}
-
-QString NullSinkServer::waitForAnswer() {
-    QElapsedTimer waited;
-    waited.start();
-    while (!run("pactl", {"info"}, 2000)) {
-        for (const auto& d : daemons_) {
-            if (d->state() == QProcess::NotRunning) {
-                return d->program() +
-                       " stopped: " + logTail(runtime_.filePath(d->program() + ".log"));
-            }
-        }
-        if (waited.elapsed() > 10000) {
-            return "the sound server does not answer";
-        }
-        QThread::msleep(20);
-    }
-    return {};
-}
-
 QString NullSinkServer::start() {
-    if (!runtime_.isValid()) {
-        return "no temporary folder";
-    }
-    const QString rt = runtime_.path();
+    const QString rt = runtimeDir();
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(rt));
+    qputenv("PULSE_CLIENTCONFIG", QFile::encodeName(rt + "/client.conf"));
     qunsetenv("PULSE_SERVER");
-    // No client of this process may start a PulseAudio of its own (with the
-    // machine's sound cards) while the private server is down.
-    QFile clientConf(rt + "/client.conf");
-    if (!clientConf.open(QIODevice::WriteOnly) || clientConf.write("autospawn = no\n") < 0) {
-        return "cannot write " + clientConf.fileName();
-    }
-    clientConf.close();
-    qputenv("PULSE_CLIENTCONFIG", QFile::encodeName(clientConf.fileName()));
-    // WirePlumber watches no devices here: the desktop keeps its sound cards.
-    QDir().mkpath(rt + "/config/wireplumber/main.lua.d");
-    QDir().mkpath(rt + "/config/wireplumber/bluetooth.lua.d");
-    QFile mainLua(rt + "/config/wireplumber/main.lua.d/60-no-devices.lua");
-    QFile bluezLua(rt + "/config/wireplumber/bluetooth.lua.d/60-no-devices.lua");
-    if (!mainLua.open(QIODevice::WriteOnly) || !bluezLua.open(QIODevice::WriteOnly)) {
-        return "cannot write the WirePlumber configuration";
-    }
-    mainLua.write("alsa_monitor.enabled = false\nv4l2_monitor.enabled = false\n"
-                  "libcamera_monitor.enabled = false\n");
-    bluezLua.write("bluez_monitor.enabled = false\n");
-    mainLua.close();
-    bluezLua.close();
-
-    running_ = true;
-    const QString bus = rt + "/bus";
-    QFile::remove(bus);
-    QString error = startDaemon(
-        "dbus-daemon", {"--session", "--nofork", "--nopidfile", "--address=unix:path=" + bus});
-    if (error.isEmpty() && !waitFor([&] { return QFileInfo::exists(bus); }, 5000)) {
-        error = "dbus-daemon made no socket: " + logTail(rt + "/dbus-daemon.log");
-    }
-    if (error.isEmpty()) {
-        error = kind_ == SoundServer::PipeWire ? startPipeWire() : startPulseAudio();
-    }
-    if (error.isEmpty()) {
-        error = waitForAnswer();
-    }
-    if (error.isEmpty() && kind_ == SoundServer::PipeWire) {
-        QString out;
-        if (!run("pactl", {"load-module", "module-null-sink", "sink_name=uplink"}, 5000, &out) ||
-            !run("pactl", {"set-default-sink", "uplink"}, 5000, &out) ||
-            !waitFor(
-                [&] { return run("pactl", {"get-default-sink"}, 2000, &out) && out == "uplink"; },
-                5000)) {
-            error = "no null sink on PipeWire: " + out;
-        }
-    }
-    if (!error.isEmpty()) {
-        stop();
-        return error;
-    }
-    // A null sink nobody feeds goes idle and its monitor delivers nothing; a
-    // silent stream keeps it running.
-    keepAlive_ = std::make_unique<QProcess>();
-    keepAlive_->setStandardInputFile("/dev/zero");
-    tieToParent(*keepAlive_);
-    keepAlive_->start(
-        "pacat", {"--raw", "--format=s16le", "--rate=22050", "--channels=1", "--device=uplink"});
-    if (!keepAlive_->waitForStarted(5000)) {
-        return "pacat did not start";
-    }
-    return {};
+    const QString error =
+        serverScript({"start", kind_ == SoundServer::PipeWire ? "pipewire" : "pulseaudio", rt,
+                      QString::number(QCoreApplication::applicationPid())});
+    running_ = error.isEmpty();
+    return error;
 }
 
 bool NullSinkServer::isRunning() const {
@@ -222,19 +70,16 @@ bool NullSinkServer::isRunning() const {
 
 void NullSinkServer::stop() {
     endProcess(recorder_, SIGINT);
-    endProcess(keepAlive_, SIGTERM);
-    while (!daemons_.empty()) {
-        endProcess(daemons_.back(), SIGTERM);
-        daemons_.pop_back();
+    if (running_) {
+        serverScript({"stop", runtimeDir()});
+        running_ = false;
     }
-    running_ = false;
 }
 
 QString NullSinkServer::startRecording(const QString& wavPath) {
     endProcess(recorder_, SIGINT);
     QFile::remove(wavPath);
     recorder_ = std::make_unique<QProcess>();
-    tieToParent(*recorder_);
     recorder_->start("parec", {"-d", "uplink.monitor", "--latency-msec=10", "--rate=22050",
                                "--channels=1", "--format=s16le", "--file-format=wav", wavPath});
     if (!recorder_->waitForStarted(5000)) {

@@ -1,19 +1,16 @@
 #pragma once
-// A private sound server with a null sink named "uplink", for tests and
-// benchmarks that dial through the real sound path without a sound card: either
-// PulseAudio, or PipeWire with WirePlumber and pipewire-pulse on a session bus of
-// its own. Both serve the PulseAudio protocol in the server's own runtime folder,
-// which is where this process's sound (ALSA's pulse plugin) then goes. The sink's
-// monitor is recorded with parec and decoded with multimon-ng. The server never
-// meets a desktop's own: its runtime, configuration and state folders, and its
-// bus, are private, and its processes end with this one.
+// A private sound server with a null sink named "uplink" (tests/support/
+// soundserver.sh), for tests and benchmarks that dial through the real sound path
+// without a sound card: PulseAudio, or PipeWire as on Debian's desktop. Sound this
+// process opens afterwards goes there (ALSA's pulse plugin); the sink's monitor is
+// recorded with parec and decoded with multimon-ng. The server never meets a
+// desktop's own, and ends with this process.
 
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
 #include <QVector>
 #include <memory>
-#include <vector>
 
 namespace testing {
 
@@ -50,17 +47,8 @@ public:
     QString runtimeDir() const { return runtime_.path(); }
 
 private:
-    QString startPulseAudio();
-    QString startPipeWire();
-    // Starts one of the server's own processes; stop() ends them in reverse order.
-    QString startDaemon(const QString& program, const QStringList& args);
-    // Until `pactl info` answers, or one of the server's processes has stopped.
-    QString waitForAnswer();
-
     SoundServer kind_;
     QTemporaryDir runtime_;
-    std::vector<std::unique_ptr<QProcess>> daemons_;
-    std::unique_ptr<QProcess> keepAlive_;
     std::unique_ptr<QProcess> recorder_;
     bool running_ = false;
 };

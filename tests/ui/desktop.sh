@@ -9,15 +9,15 @@ set -uo pipefail
 exe=$1
 picture=$2
 work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf
 unset PULSE_SERVER
+server=$(dirname "$0")/../support/soundserver.sh
 pids=()
 failures=0
 
 cleanup() {
     for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-    pulseaudio -k 2>/dev/null
+    bash "$server" stop "$XDG_RUNTIME_DIR"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -36,12 +36,7 @@ bytes=$(od -An -tx1 -j 100 -N 24 "$picture" | tr -d ' \n' | sed 's/../\\x&/g')
 LC_ALL=C grep -qaP "$bytes" "$exe" && embedded=yes || embedded=no
 check "picture in the executable" yes "$embedded"
 
-pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
-    --load="module-null-sink sink_name=uplink" --load=module-native-protocol-unix || exit 1
-for _ in $(seq 100); do pactl info >/dev/null 2>&1 && break; sleep 0.05; done
-# A null sink nobody feeds goes idle and its monitor records nothing.
-pacat --raw --format=s16le --rate=22050 --channels=1 --device=uplink </dev/zero >/dev/null 2>&1 &
-pids+=($!)
+bash "$server" start pulseaudio "$XDG_RUNTIME_DIR" $$ || exit 1
 
 window_of() { # window_of PID
     timeout 20 xdotool search --sync --all --onlyvisible --pid "$1" --name KESTREL | head -n 1

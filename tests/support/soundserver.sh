@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# A private sound server with a null sink named "uplink", for tests that dial
+# through the real sound path without a sound card: PulseAudio, or PipeWire with
+# WirePlumber and pipewire-pulse as on Debian's desktop. Everything lives in the
+# given runtime folder, on a bus of its own, and never meets a desktop's server.
+# The server ends with `stop`, or when the process OWNER_PID ends.
+#
+#   soundserver.sh start pulseaudio|pipewire RUNTIME_DIR OWNER_PID
+#   soundserver.sh stop RUNTIME_DIR
+#
+# Clients find it with XDG_RUNTIME_DIR=RUNTIME_DIR and
+# PULSE_CLIENTCONFIG=RUNTIME_DIR/client.conf (no autospawn of a server with the
+# machine's own sound cards), PULSE_SERVER unset.
+set -uo pipefail
+rt=${3:-${2:-}}
+[ -n "$rt" ] || { echo "usage: $0 start KIND DIR OWNER_PID | stop DIR" >&2; exit 2; }
+
+stop() {
+    [ -f "$rt/pids" ] || return 0
+    for pid in $(tac "$rt/pids"); do
+        kill -TERM "$pid" 2>/dev/null
+        timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null || kill -KILL "$pid" 2>/dev/null
+    done
+    rm -f "$rt/pids"
+}
+if [ "$1" = stop ]; then
+    rt=$2
+    stop
+    exit 0
+fi
+
+kind=$2
+owner=$4
+fail() {
+    echo "$*" >&2
+    stop
+    exit 1
+}
+wait_for() { # seconds, command...
+    local end=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.02
+    done
+}
+daemon() { # log name, command...
+    local log=$rt/$1.log
+    shift
+    setsid "$@" </dev/null >"$log" 2>&1 &
+    echo $! >>"$rt/pids"
+}
+
+mkdir -p -m 700 "$rt"
+export XDG_RUNTIME_DIR=$rt XDG_CONFIG_HOME=$rt/config XDG_STATE_HOME=$rt/state
+export PULSE_CLIENTCONFIG=$rt/client.conf DBUS_SESSION_BUS_ADDRESS=unix:path=$rt/bus
+unset PULSE_SERVER
+echo "autospawn = no" >"$PULSE_CLIENTCONFIG"
+# WirePlumber watches no devices here: the desktop keeps its sound cards.
+mkdir -p "$XDG_CONFIG_HOME/wireplumber/main.lua.d" "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
+printf '%s_monitor.enabled = false\n' alsa v4l2 libcamera \
+    >"$XDG_CONFIG_HOME/wireplumber/main.lua.d/60-no-devices.lua"
+echo "bluez_monitor.enabled = false" >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/60-no-devices.lua"
+
+daemon dbus dbus-daemon --session --nofork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS"
+wait_for 5 test -S "$rt/bus" || fail "dbus-daemon: $(tail -3 "$rt/dbus.log")"
+if [ "$kind" = pipewire ]; then
+    daemon pipewire pipewire
+    wait_for 5 test -S "$rt/pipewire-0" || fail "pipewire: $(tail -3 "$rt/pipewire.log")"
+    daemon wireplumber wireplumber
+    daemon pipewire-pulse pipewire-pulse
+else
+    daemon pulseaudio pulseaudio --daemonize=no --exit-idle-time=-1 -n --log-target=stderr \
+        --load="module-null-sink sink_name=uplink" \
+        --load="module-native-protocol-unix auth-anonymous=1"
+fi
+wait_for 10 timeout 2 pactl info || fail "$kind does not answer: $(tail -3 "$rt"/p*.log)"
+if [ "$kind" = pipewire ]; then
+    pactl load-module module-null-sink sink_name=uplink >/dev/null &&
+        pactl set-default-sink uplink &&
+        wait_for 5 test "$(pactl get-default-sink)" = uplink || fail "no null sink on PipeWire"
+fi
+# A null sink nobody feeds goes idle and its monitor delivers nothing: a silent
+# stream keeps it running.
+daemon keepalive pacat --raw --format=s16le --rate=22050 --channels=1 --device=uplink /dev/zero
+# The server ends with its owner.
+daemon watch bash -c "while kill -0 $owner 2>/dev/null; do sleep 0.5; done; exec bash '$0' stop '$rt'"
+exit 0
