@@ -5,8 +5,8 @@
 #      PulseAudio and PipeWire servers, the window under Xvfb, and the Debian
 #      package installed into a scratch folder and dialling from there;
 #   2. all tests again, built with AddressSanitizer and UndefinedBehaviorSanitizer;
-#   3. the libFuzzer targets, a bounded time each, from their committed corpus;
-#   4. clang-tidy over the project's own code.
+#   3. the libFuzzer targets, briefly each, from their committed corpus;
+#   4. clang-format and clang-tidy over the project's own code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -38,7 +38,11 @@ echo "== Fuzzing"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DDIALER_FUZZ=ON >/dev/null
 cmake --build build-fuzz
 ctest --test-dir build-fuzz --output-on-failure
-bash tests/fuzz/run.sh 15 build-fuzz
+bash tests/fuzz/run.sh 10 build-fuzz
+
+echo "== clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+echo "clang-format: clean"
 
 echo "== clang-tidy"
 bash scripts/tidy.sh build

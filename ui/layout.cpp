@@ -12,6 +12,7 @@ using enum TextFrom;
 // Frames and the controls placed directly on the window, then each frame's
 // controls row by row. Labels that name a command and the frames take their
 // captions from the command catalogue.
+// clang-format off
 constexpr ControlRow kLayout[] = {
     {u"Frame2", Frame, {}, 120, 120, 3975, 2535, Group, {}, 12, SansSmall, kDefaultColour, kGrey},
     {u"Frame7", Frame, {}, 4200, 120, 2895, 2535, Group, {}, 4, SansSmall, kDefaultColour, kGrey},
@@ -19,19 +20,7 @@ constexpr ControlRow kLayout[] = {
     {u"Frame5", Frame, {}, 3000, 4200, 6975, 855, Group, {}, 20, SansSmall, kDefaultColour, kGrey},
     {u"Frame8", Frame, {}, 3000, 5160, 6975, 735, Group, {}, 21, SansSmall, kDefaultColour, kGrey},
     {u"Frame6", Frame, {}, 120, 6000, 12615, 1095, Group, {}, 19, SansSmall, kDefaultColour, kGrey},
-    {u"Frame3",
-     Frame,
-     {},
-     13080,
-     6120,
-     2895,
-     2415,
-     Group,
-     {},
-     13,
-     SansSmall,
-     kDefaultColour,
-     kGrey},
+    {u"Frame3", Frame, {}, 13080, 6120, 2895, 2415, Group, {}, 13, SansSmall, kDefaultColour, kGrey},
     {u"Frame4", Frame, {}, 8760, 8760, 6975, 1335, Group, {}, 17, SansSmall, kDefaultColour, kGrey},
 
     {u"Image1", Picture, {}, 9000, 1680, 3735, 2325},
@@ -48,14 +37,10 @@ constexpr ControlRow kLayout[] = {
     {{}, CommandButton, u"Frame2", 2280, 1440, 1455, 375, Caption, {}, 10},
     {u"Label13", Label, u"Frame2", 240, 1920, 1575, 375, Name, {}, 9},
     {{}, CommandButton, u"Frame2", 2280, 1920, 1455, 375, Caption, {}, 9},
-    {u"Text1", TextBox, u"Frame2", 240, 2640, 615, 360, Row, u"200", -1, Window, kLightGrey,
-     kDefaultColour, 3},
-    {u"Text2", TextBox, u"Frame2", 240, 3000, 615, 360, Row, u"200", -1, Window, kLightGrey,
-     kDefaultColour, 3},
-    {u"Text3", TextBox, u"Frame2", 240, 3360, 615, 360, Row, u"178", -1, Window, kLightGrey,
-     kDefaultColour, 3},
-    {u"Text4", TextBox, u"Frame2", 240, 3720, 615, 360, Row, u"170", -1, Window, kLightGrey,
-     kDefaultColour, 3},
+    {u"Text1", TextBox, u"Frame2", 240, 2640, 615, 360, Row, u"200", -1, Window, kLightGrey, kDefaultColour, 3},
+    {u"Text2", TextBox, u"Frame2", 240, 3000, 615, 360, Row, u"200", -1, Window, kLightGrey, kDefaultColour, 3},
+    {u"Text3", TextBox, u"Frame2", 240, 3360, 615, 360, Row, u"178", -1, Window, kLightGrey, kDefaultColour, 3},
+    {u"Text4", TextBox, u"Frame2", 240, 3720, 615, 360, Row, u"170", -1, Window, kLightGrey, kDefaultColour, 3},
 
     // Request Data
     {u"Label5", Label, u"Frame7", 240, 480, 1335, 375, Name, {}, 4},
@@ -102,19 +87,7 @@ constexpr ControlRow kLayout[] = {
     {{}, CommandButton, u"Frame8", 5520, 240, 1215, 375, Caption, {}, 21},
 
     // OLE
-    {u"Label25",
-     Label,
-     u"Frame6",
-     10800,
-     120,
-     1575,
-     255,
-     Row,
-     {},
-     -1,
-     SansSmall,
-     kDefaultColour,
-     kGrey},
+    {u"Label25", Label, u"Frame6", 10800, 120, 1575, 255, Row, {}, -1, SansSmall, kDefaultColour, kGrey},
     {u"Label24", Label, u"Frame6", 240, 360, 1335, 255, Name, {}, 19},
     {u"Text9", MultiLineText, u"Frame6", 1560, 240, 9135, 600, Row, {}, -1, Courier975, kLightGrey},
     {{}, CommandButton, u"Frame6", 11160, 480, 1215, 375, Caption, {}, 19},
@@ -133,22 +106,19 @@ constexpr ControlRow kLayout[] = {
     {u"Label18", Label, u"Frame4", 240, 360, 1695, 375, Name, {}, 17},
     {u"Command2", Button, u"Frame4", 1920, 360, 255, 240, Row, u"C", -1, SansSmall},
     {u"Label19", Label, u"Frame4", 2520, 360, 255, 255, Row, u"IN", -1, TahomaSmall},
-    {u"Text5", TextBox, u"Frame4", 2880, 360, 855, 360, Row, u"00000", -1, Window, kLightGrey,
-     kDefaultColour, 5},
+    {u"Text5", TextBox, u"Frame4", 2880, 360, 855, 360, Row, u"00000", -1, Window, kLightGrey, kDefaultColour, 5},
     {u"Label20", Label, u"Frame4", 3960, 360, 375, 255, Row, u"OUT", -1, TahomaSmall},
-    {u"Text6", TextBox, u"Frame4", 4440, 360, 855, 360, Row, u"00000", -1, Window, kLightGrey,
-     kDefaultColour, 5},
+    {u"Text6", TextBox, u"Frame4", 4440, 360, 855, 360, Row, u"00000", -1, Window, kLightGrey, kDefaultColour, 5},
     {{}, CommandButton, u"Frame4", 5520, 360, 1215, 375, Caption, {}, 17},
     {u"Label21", Label, u"Frame4", 240, 840, 1695, 375, Name, {}, 18},
     {u"Command3", Button, u"Frame4", 1920, 840, 255, 240, Row, u"C", -1, SansSmall},
     {u"Label22", Label, u"Frame4", 2280, 840, 495, 255, Row, u"START", -1, TahomaSmall},
-    {u"Text7", TextBox, u"Frame4", 2880, 840, 855, 360, Row, u"00000", -1, Window, kLightGrey,
-     kDefaultColour, 5},
+    {u"Text7", TextBox, u"Frame4", 2880, 840, 855, 360, Row, u"00000", -1, Window, kLightGrey, kDefaultColour, 5},
     {u"Label23", Label, u"Frame4", 3960, 840, 375, 255, Row, u"STOP", -1, TahomaSmall},
-    {u"Text8", TextBox, u"Frame4", 4440, 840, 855, 360, Row, u"00000", -1, Window, kLightGrey,
-     kDefaultColour, 5},
+    {u"Text8", TextBox, u"Frame4", 4440, 840, 855, 360, Row, u"00000", -1, Window, kLightGrey, kDefaultColour, 5},
     {{}, CommandButton, u"Frame4", 5520, 840, 1215, 375, Caption, {}, 18},
 };
+// clang-format on
 
 constexpr QStringView kTabOrder[] = {
     u"txtNum",       u"Command1(7)",  u"Command1(6)",  u"Command1(3)",  u"Command1(2)",
