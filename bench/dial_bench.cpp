@@ -8,6 +8,7 @@
 
 #include "commands/composer.h"
 #include "commands/elements.h"
+#include "onsets.h"
 #include "support/fakes.h"
 #include "support/nullsink.h"
 #include "tones/portaudiooutput.h"
@@ -117,7 +118,7 @@ struct Run {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    testing::NullSinkServer server;
+    testing::NullSinkServer server{testing::NullSinkServer::fromEnvironment()};
     if (const QString error = server.start(); !error.isEmpty()) {
         std::fprintf(stderr, "dial_bench: %s\n", qPrintable(error));
         return 1;
@@ -167,7 +168,7 @@ int main(int argc, char** argv) {
         arrivals.finish();
         run.messages = int(messages.shown.size());
         run.decoded = testing::NullSinkServer::decode(wav);
-        run.onsets = testing::NullSinkServer::onsets(wav);
+        run.onsets = bench::Onsets(wav);
         int rate = 0;
         const qint64 first = firstLoudSample(wav, rate);
         // 44 bytes of header, two bytes a sample. The moment the sample reached

@@ -57,11 +57,7 @@ export XDG_RUNTIME_DIR=$scratch/run PULSE_CLIENTCONFIG=$scratch/run/client.conf
 unset PULSE_SERVER
 bash "$server" start pulseaudio "$XDG_RUNTIME_DIR" $$ || fail "no sound server"
 rec=$scratch/rec.wav
-parec -d uplink.monitor --latency-msec=10 --rate=22050 --channels=1 --format=s16le --file-format=wav "$rec" &
-parec=$!
-pids+=($parec)
-recording() { [ "$(stat -c %s "$rec" 2>/dev/null || echo 0)" -gt 44 ]; }
-wait_for 5 recording || fail "parec records nothing"
+bash "$server" record "$XDG_RUNTIME_DIR" "$rec" || fail "no recording"
 
 echo "== the installed program under Xvfb"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
@@ -77,10 +73,8 @@ timeout 10 xdotool windowfocus --sync "$wid"
 sleep 1 # the audio system starts after the first paint
 timeout 10 xdotool key --delay 100 Tab space
 sleep 2.5 # six symbols of 200 ms, and a margin
-kill -INT "$parec"
-timeout 5 tail --pid="$parec" -f /dev/null || true
-
-heard=$(timeout 30 multimon-ng -q -a DTMF -t wav "$rec" | sed -n 's/^DTMF: //p' | tr -d '\n')
+bash "$server" stop-recording "$XDG_RUNTIME_DIR"
+heard=$(bash "$server" decode "$rec")
 echo "heard: $heard"
 [ "$heard" = "**31##" ] || fail "expected **31##; the program said: $(tail -5 "$scratch/dialer.log")"
 echo "PASS: the installed program dialled **31##"

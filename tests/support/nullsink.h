@@ -6,11 +6,9 @@
 // recorded with parec and decoded with multimon-ng. The server never meets a
 // desktop's own, and ends with this process.
 
-#include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-#include <QVector>
-#include <memory>
+#include <optional>
 
 namespace testing {
 
@@ -29,7 +27,7 @@ public:
     QString start();
     // Stops the server; the runtime folder stays, so start() may run again.
     void stop();
-    bool isRunning() const;
+    bool isRunning() const { return running_; }
     SoundServer kind() const { return kind_; }
     // The server named by DIAL_SOUND_SERVER: "pipewire", else PulseAudio.
     static SoundServer fromEnvironment();
@@ -40,16 +38,12 @@ public:
 
     // The symbols multimon-ng hears in a recording.
     static QString decode(const QString& wavPath);
-    // Times (ms from the start of the file) at which tones begin: a 2 ms RMS
-    // envelope crossing 20 % of the recording's peak.
-    static QVector<double> onsets(const QString& wavPath);
 
     QString runtimeDir() const { return runtime_.path(); }
 
 private:
     SoundServer kind_;
     QTemporaryDir runtime_;
-    std::unique_ptr<QProcess> recorder_;
     bool running_ = false;
 };
 

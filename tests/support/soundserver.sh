@@ -7,6 +7,9 @@
 #
 #   soundserver.sh start pulseaudio|pipewire RUNTIME_DIR OWNER_PID
 #   soundserver.sh stop RUNTIME_DIR
+#   soundserver.sh record RUNTIME_DIR WAV      records the sink until stop-recording
+#   soundserver.sh stop-recording RUNTIME_DIR
+#   soundserver.sh decode WAV                  prints the DTMF symbols heard in it
 #
 # Clients find it with XDG_RUNTIME_DIR=RUNTIME_DIR and
 # PULSE_CLIENTCONFIG=RUNTIME_DIR/client.conf (no autospawn of a server with the
@@ -15,7 +18,12 @@ set -uo pipefail
 rt=${3:-${2:-}}
 [ -n "$rt" ] || { echo "usage: $0 start KIND DIR OWNER_PID | stop DIR" >&2; exit 2; }
 
+end() { # pid: ends it, SIGINT first
+    kill -INT "$1" 2>/dev/null
+    timeout 3 tail --pid="$1" -f /dev/null 2>/dev/null || kill -KILL "$1" 2>/dev/null
+}
 stop() {
+    [ -f "$rt/recorder" ] && end "$(cat "$rt/recorder")"
     [ -f "$rt/pids" ] || return 0
     for pid in $(tac "$rt/pids"); do
         kill -TERM "$pid" 2>/dev/null
@@ -23,11 +31,39 @@ stop() {
     done
     rm -f "$rt/pids"
 }
-if [ "$1" = stop ]; then
+case $1 in
+stop)
     rt=$2
     stop
     exit 0
-fi
+    ;;
+record)
+    rt=$2
+    export XDG_RUNTIME_DIR=$rt PULSE_CLIENTCONFIG=$rt/client.conf
+    [ -f "$rt/recorder" ] && end "$(cat "$rt/recorder")"
+    rm -f "$3"
+    # parec needs a moment to connect: it records once samples arrive. A short
+    # latency, or the end of the recording is lost when it stops.
+    setsid parec -d uplink.monitor --latency-msec=10 --rate=22050 --channels=1 --format=s16le \
+        --file-format=wav "$3" </dev/null >/dev/null 2>&1 &
+    echo $! >"$rt/recorder"
+    for _ in $(seq 250); do
+        [ "$(stat -c %s "$3" 2>/dev/null || echo 0)" -gt 44 ] && exit 0
+        sleep 0.02
+    done
+    echo "parec records nothing" >&2
+    exit 1
+    ;;
+stop-recording)
+    [ -f "$2/recorder" ] && end "$(cat "$2/recorder")"
+    rm -f "$2/recorder"
+    exit 0
+    ;;
+decode)
+    timeout 30 multimon-ng -q -a DTMF -t wav "$2" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
+    exit 0
+    ;;
+esac
 
 kind=$2
 owner=$4

@@ -41,16 +41,12 @@ bash "$server" start pulseaudio "$XDG_RUNTIME_DIR" $$ || exit 1
 window_of() { # window_of PID
     timeout 20 xdotool search --sync --all --onlyvisible --pid "$1" --name KESTREL | head -n 1
 }
-record() { # record SECONDS: what the sink heard meanwhile
-    parec -d uplink.monitor --latency-msec=10 --rate=22050 --channels=1 --format=s16le \
-        --file-format=wav "$work/rec.wav" &
-    local rec=$!
-    for _ in $(seq 100); do [ "$(stat -c %s "$work/rec.wav" 2>/dev/null || echo 0)" -gt 44 ] && break; sleep 0.02; done
+record() { # record SECONDS COMMAND...: what the sink heard meanwhile
+    bash "$server" record "$XDG_RUNTIME_DIR" "$work/rec.wav" || return
     "${@:2}" >/dev/null 2>&1
     sleep "$1"
-    kill -INT "$rec"
-    wait "$rec" 2>/dev/null
-    multimon-ng -q -a DTMF -t wav "$work/rec.wav" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
+    bash "$server" stop-recording "$XDG_RUNTIME_DIR"
+    bash "$server" decode "$work/rec.wav"
 }
 
 "$exe" >/dev/null 2>&1 &
