@@ -34,7 +34,7 @@ private slots:
         QFETCH(Fixed, zone);
         QFETCH(int, offset);
         QCOMPARE(Module2::GetUtcBiasMinutes(zone), offset);
-        QCOMPARE(Module2::GetUtcNow(zone, zone), zone.localNow().addSecs(-60 * offset));
+        QCOMPARE(Module2::GetUtcNow(zone, zone), zone.localNow().addSecs(-60 * qint64(offset)));
     }
 
     // The system zone from TZ (also a zone file's path), daylight time included: asked

@@ -6,7 +6,7 @@
 
 // `ms` of the frequencies at equal level (their summed peak at `dbfs`), with
 // raised-cosine fades, and `wave` added, between 4 ms of silence either side.
-tones::Samples sound(QList<double> hz, double ms = 100, double dbfs = -6, int rate = 48000,
+tones::Samples sound(const QList<double>& hz, double ms = 100, double dbfs = -6, int rate = 48000,
                      int channels = 1, double fadeMs = 5, double (*wave)(double) = nullptr) {
     const int lead = rate / 250;
     const int n = int(std::lround(ms * rate / 1000));
