@@ -12,15 +12,15 @@ tones::Samples sound(const QList<double>& hz, double ms = 100, double dbfs = -6,
     const int n = int(std::lround(ms * rate / 1000));
     tones::Samples s{{rate, channels}, std::vector<float>(std::size_t(n + 2 * lead) * channels)};
     for (int i = 0; i < n * channels; ++i) {
-        const double t = double(i / channels) / rate;
+        const int frame = i / channels;
+        const double t = double(frame) / rate;
         // 0 to 1 through the fade; a fade of 0 ms (0 / 0) is no fade.
-        const double fade =
-            std::min(1.0, std::min(i / channels, n - 1 - i / channels) / (fadeMs * rate / 1000));
+        const double fade = std::min(1.0, std::min(frame, n - 1 - frame) / (fadeMs * rate / 1000));
         double value = wave ? wave(t) : 0;
         for (double f : hz) {
             value += std::sin(2 * std::numbers::pi * f * t) / hz.size();
         }
-        s.frames[std::size_t(lead * channels + i)] = float(
+        s.frames[std::size_t(lead) * channels + i] = float(
             std::pow(10, dbfs / 20) * std::pow(std::sin(std::numbers::pi / 2 * fade), 2) * value);
     }
     return s;
