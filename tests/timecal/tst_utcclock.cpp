@@ -3,16 +3,22 @@
 #include <QTest>
 #include <ctime>
 
-// A zone with a fixed answer (a failed query leaves the record alone), and a clock.
+// A zone with a fixed answer (a failed query leaves the record alone), and a
+// clock; both note when they are asked.
 struct Fixed final : timecal::TimeZoneSource, rt::Clock {
     timecal::ZoneState state;
     timecal::TimeZoneRecord record;
+    mutable QString asked; // "z" for the zone, "c" for the clock, in order
     Fixed(timecal::ZoneState s, timecal::TimeZoneRecord r) : state(s), record(r) {}
     timecal::ZoneState query(timecal::TimeZoneRecord& r) const override {
+        asked += u'z';
         r = state == timecal::ZoneState::Unknown ? r : record;
         return state;
     }
-    rt::DateTime localNow() const override { return rt::MakeDateTime(2027, 1, 1, 0, 10); }
+    rt::DateTime localNow() const override {
+        asked += u'c';
+        return rt::MakeDateTime(2027, 1, 1, 0, 10);
+    }
 };
 
 class UtcClock : public QObject {
@@ -34,7 +40,10 @@ private slots:
         QFETCH(Fixed, zone);
         QFETCH(int, offset);
         QCOMPARE(Module2::GetUtcBiasMinutes(zone), offset);
-        QCOMPARE(Module2::GetUtcNow(zone, zone), zone.localNow().addSecs(-60 * qint64(offset)));
+        zone.asked.clear();
+        const rt::DateTime utc = Module2::GetUtcNow(zone, zone);
+        QCOMPARE(zone.asked, QString("zc")); // the zone first, so that the clock is the later
+        QCOMPARE(utc, zone.localNow().addSecs(-60 * qint64(offset)));
     }
 
     // The system zone from TZ (also a zone file's path), daylight time included: asked
