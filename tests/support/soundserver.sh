@@ -20,14 +20,14 @@ rt=${3:-${2:-}}
 
 end() { # pid: ends it, SIGINT first
     kill -INT "$1" 2>/dev/null
-    timeout 3 tail --pid="$1" -f /dev/null 2>/dev/null || kill -KILL "$1" 2>/dev/null
+    timeout 3 tail --pid="$1" -s 0.02 -f /dev/null 2>/dev/null || kill -KILL "$1" 2>/dev/null
 }
 stop() {
     [ -f "$rt/recorder" ] && end "$(cat "$rt/recorder")"
     [ -f "$rt/pids" ] || return 0
     for pid in $(tac "$rt/pids"); do
         kill -TERM "$pid" 2>/dev/null
-        timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null || kill -KILL "$pid" 2>/dev/null
+        timeout 5 tail --pid="$pid" -s 0.02 -f /dev/null 2>/dev/null || kill -KILL "$pid" 2>/dev/null
     done
     rm -f "$rt/pids"
 }
