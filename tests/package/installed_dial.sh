@@ -15,8 +15,8 @@ pids=()
 cleanup() {
   local i
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    kill -TERM "${pids[i]}" 2>/dev/null || true
-    timeout 5 tail --pid="${pids[i]}" -s 0.02 -f /dev/null || kill -KILL "${pids[i]}" 2>/dev/null || true
+    kill -KILL "${pids[i]}" 2>/dev/null || true
+    wait "${pids[i]}" 2>/dev/null || true
   done
   bash "$server" stop "$scratch/run" 2>/dev/null
   rm -rf "$scratch"

@@ -18,16 +18,23 @@ set -uo pipefail
 rt=${3:-${2:-}}
 [ -n "$rt" ] || { echo "usage: $0 start KIND DIR OWNER_PID | stop DIR" >&2; exit 2; }
 
+gone() { # pid seconds: waits until the process has ended (a zombie has); false if not
+    local end=$((SECONDS + $2)) state
+    while read -r _ _ state _ <"/proc/$1/stat" 2>/dev/null && [ "$state" != Z ]; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.02
+    done
+}
 end() { # pid: ends it, SIGINT first
     kill -INT "$1" 2>/dev/null
-    timeout 3 tail --pid="$1" -s 0.02 -f /dev/null 2>/dev/null || kill -KILL "$1" 2>/dev/null
+    gone "$1" 3 || kill -KILL "$1" 2>/dev/null
 }
 stop() {
     [ -f "$rt/recorder" ] && end "$(cat "$rt/recorder")"
     [ -f "$rt/pids" ] || return 0
     for pid in $(tac "$rt/pids"); do
         kill -TERM "$pid" 2>/dev/null
-        timeout 5 tail --pid="$pid" -s 0.02 -f /dev/null 2>/dev/null || kill -KILL "$pid" 2>/dev/null
+        gone "$pid" 5 || kill -KILL "$pid" 2>/dev/null
     done
     rm -f "$rt/pids"
 }
@@ -118,7 +125,7 @@ if [ "$kind" = pipewire ]; then
 fi
 # A null sink nobody feeds goes idle and its monitor delivers nothing: a silent
 # stream keeps it running.
-daemon keepalive pacat --raw --format=s16le --rate=22050 --channels=1 --device=uplink /dev/zero
+daemon keepalive bash -c "exec pacat --raw --format=s16le --rate=22050 --channels=1 --device=uplink </dev/zero"
 # The server ends with its owner.
 daemon watch bash -c "while kill -0 $owner 2>/dev/null; do sleep 0.5; done; exec bash '$0' stop '$rt'"
 exit 0
