@@ -81,6 +81,8 @@ private slots:
         QTest::newRow("fixed, visible") << QStringList{"Command1(4)"} << "**35##" << "grey grey grey grey";
         QTest::newRow("fixed, hidden") << QStringList{"Command1(7)"} << "**31##" << "grey grey grey grey";
         QTest::newRow("threshold default") << QStringList{"Command1(12)"} << "**13#200#" << "grey grey grey grey";
+        QTest::newRow("SET_LOW_BATT default") << QStringList{"Command1(10)"} << "**15#178#" << "grey grey grey grey";
+        QTest::newRow("SET_CRIT_BATT default") << QStringList{"Command1(9)"} << "**16#170#" << "grey grey grey grey";
         QTest::newRow("threshold typed, 3 kept") << QStringList{"Text3=1234", "Command1(10)"} << "**15#123#" << "grey grey grey grey";
         QTest::newRow("pointer pair, 5 kept") << QStringList{"Text6=0004567", "Command1(17)"} << "**39#0000000045#" << "red red grey grey";
         QTest::newRow("resend pair") << QStringList{"Text7=12", "Command1(18)"} << "**40#1200000#" << "grey grey red red";
