@@ -36,7 +36,7 @@ int child(int argc, char** argv, bool idle) {
         std::fflush(stdout);
         QTimer::singleShot(idle ? 10000 : 0, qApp, &QCoreApplication::quit);
     };
-    return ui::RunDialer(argc, argv, hooks);
+    return ui::runDialer(argc, argv, hooks);
 }
 
 // Resident memory high-water mark (kB) and CPU time (clock ticks) of a process.

@@ -1,39 +1,57 @@
 #pragma once
-// The telecommands the operator can send: one entry per button of the command
-// button array. The window builds its buttons, their name labels and its group
-// captions from this table, and the composer decides from it what a press sends.
+// The telecommands the operator can send, one entry per command button. The
+// window takes its buttons' captions, their name labels and its group titles
+// from this table, and the composer decides from it what a press sends.
 
+#include "commands/elements.h"
+
+#include <QDateTime>
 #include <QString>
 #include <span>
 
 namespace commands {
 
-enum class Sent {
+// Everything a composed command may take, as it stands at the press: typed
+// values exactly as typed, the element set and the current UTC time.
+struct CommandValues {
+    QString lowTemp; // threshold values
+    QString okTemp;
+    QString lowBatt;
+    QString critBatt;
+    QString pointerIn; // packet pointer pair
+    QString pointerOut;
+    QString resendStart; // packet resend pair
+    QString resendStop;
+    QString freeText;
+    ElementSet elements;
+    QDateTime utcNow;
+};
+
+enum class Composition {
     Caption,    // the caption, unchanged
-    Threshold,  // command number and the value of one box
-    PacketPair, // command number and the values of two boxes, joined
+    Threshold,  // command number and one value
+    PacketPair, // command number and two values, joined
     Elements,   // the orbital-elements upload
     Time,       // the clock-setting command
-    FreeText,   // the text of one box, unchanged
+    FreeText,   // the free text, unchanged
 };
 
 struct CatalogueEntry {
-    qint16 index;
-    QStringView group;   // caption of the frame the button stands in
-    QStringView name;    // caption of the label left of the button; empty if none
+    int index;           // the button's index, 0 to 27
+    QStringView group;   // title of the group the button stands in
+    QStringView name;    // the command's name on the label left of the button; empty if none
     QStringView caption; // the text on the button's face
-    Sent sent;
-    QStringView firstBox = {}; // value boxes of composed commands
-    QStringView secondBox = {};
+    Composition composition;
+    // The values a threshold or packet command takes.
+    QString CommandValues::*firstValue = nullptr;
+    QString CommandValues::*secondValue = nullptr;
 };
 
 // Every entry, in the order the groups stand on the window and row by row
 // within a group.
-std::span<const CatalogueEntry> Catalogue();
+std::span<const CatalogueEntry> catalogue();
 
 // The entry of a button index, or nullptr when no button has that index.
-const CatalogueEntry* FindCommand(qint16 index);
-
-inline constexpr qint16 kCommandCount = 28;
+const CatalogueEntry* findCommand(int index);
 
 } // namespace commands

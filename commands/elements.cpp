@@ -1,8 +1,5 @@
 #include "commands/elements.h"
 
-#include "runtime/textrules.h"
-
-#include <QStringList>
 #include <array>
 
 namespace commands {
@@ -24,7 +21,7 @@ QString nextLine(const QString& text, qsizetype& pos) {
 
 } // namespace
 
-ElementSet ReadElementSet(const QString& text) {
+ElementSet readElementSet(const QString& text) {
     ElementSet found;    // the "1 " / "2 " pair
     ElementSet firstTwo; // the first two non-empty lines, as a fall-back
     int nonEmpty = 0;
@@ -35,17 +32,17 @@ ElementSet ReadElementSet(const QString& text) {
             continue;
         }
         if (nonEmpty == 0) {
-            firstTwo.TleLine1 = line;
+            firstTwo.line1 = line;
         } else if (nonEmpty == 1) {
-            firstTwo.TleLine2 = line;
+            firstTwo.line2 = line;
         }
         ++nonEmpty;
-        if (found.TleLine1.isEmpty()) {
+        if (found.line1.isEmpty()) {
             if (line.startsWith(u"1 ")) {
-                found.TleLine1 = line;
+                found.line1 = line;
             }
         } else if (line.startsWith(u"2 ")) {
-            found.TleLine2 = line;
+            found.line2 = line;
             return found;
         }
     }
@@ -82,7 +79,7 @@ constexpr std::array<Piece, 28> kPieces{{
 
 } // namespace
 
-QString BuildElementsCommand(const ElementSet& set) {
+QString buildElementsCommand(const ElementSet& set) {
     QString command;
     command.reserve(88);
     for (const Piece& piece : kPieces) {
@@ -90,15 +87,16 @@ QString BuildElementsCommand(const ElementSet& set) {
             command += piece.literal;
             continue;
         }
-        QString columns =
-            rt::Mid(piece.line == 1 ? set.TleLine1 : set.TleLine2, piece.column, piece.count);
+        // Columns count from 1; a piece past the end of a short line is cut short
+        // or empty.
+        QString columns = (piece.line == 1 ? set.line1 : set.line2).mid(piece.column - 1, piece.count);
         command += columns.replace(u' ', u'0');
     }
     return command;
 }
 
-std::optional<QDate> EpochDate(const QString& tleLine1) {
-    const QString epoch = rt::Mid(tleLine1, 19, 5);
+std::optional<QDate> epochDate(const QString& line1) {
+    const QString epoch = line1.mid(18, 5);
     if (epoch.size() != 5) {
         return std::nullopt;
     }

@@ -8,25 +8,25 @@
 
 namespace commands {
 
-// The two lines of the element set the window holds, each from its column 1.
+// The two lines of an element set, each from its column 1.
 struct ElementSet {
-    QString TleLine1;
-    QString TleLine2;
+    QString line1;
+    QString line2;
 };
 
 // Finds the element set in pasted text. Lines are split at CR LF, LF or CR and
 // trimmed; a title line and empty lines are passed over: line 1 is the first
 // line that starts with "1 ", line 2 the first line after it that starts with
 // "2 ". Without such a pair the first two non-empty lines are taken as they are.
-ElementSet ReadElementSet(const QString& text);
+ElementSet readElementSet(const QString& text);
 
 // Command 11 with the fixed selection of columns of both lines. A blank inside a
 // copied column stands for a leading zero in the element-set format and is sent
 // as "0"; every other character is copied as it stands.
-QString BuildElementsCommand(const ElementSet& set);
+QString buildElementsCommand(const ElementSet& set);
 
 // The epoch date of line 1 (year from columns 19-20, day of year from 21-23), or
 // nothing when those columns are not five digits naming a day of that year.
-std::optional<QDate> EpochDate(const QString& tleLine1);
+std::optional<QDate> epochDate(const QString& line1);
 
 } // namespace commands

@@ -1,14 +1,13 @@
 #include "commands/timecommand.h"
 
-#include "timecal/calendar.h"
-
 namespace commands {
 
-QString BuildTimeCommand(const rt::DateTime& utcNow) {
-    const rt::DateTime t = rt::DateAdd(u"s", -6, utcNow);
-    return QStringLiteral("**10#") + rt::FormatDate(t, u"ss") + rt::FormatDate(t, u"nn") +
-           rt::FormatDate(t, u"HH") + Module2::DayOfWeekDigit(t) + rt::FormatDate(t, u"DD") +
-           rt::FormatDate(t, u"MM") + rt::FormatDate(t, u"YY") + u'#';
+QString buildTimeCommand(const QDateTime& utcNow) {
+    const QDateTime t = utcNow.toUTC().addSecs(-6);
+    // The weekday as the spacecraft counts it: Sunday = 0 to Saturday = 6.
+    const QChar weekday(u'0' + t.date().dayOfWeek() % 7);
+    return QStringLiteral("**10#") + t.toString(u"ssmmHH") + weekday + t.toString(u"ddMMyy") +
+           u'#';
 }
 
 } // namespace commands

@@ -2,13 +2,12 @@
 // The clock-setting command: UTC now minus six seconds, as seconds, minutes,
 // hours, weekday digit, day, month and two-digit year between "**10#" and "#".
 
-#include "runtime/dates.h"
-
+#include <QDateTime>
 #include <QString>
 
 namespace commands {
 
-// From a given UTC time (every field from the same value).
-QString BuildTimeCommand(const rt::DateTime& utcNow);
+// From a given UTC time; every field comes from the same moment.
+QString buildTimeCommand(const QDateTime& utcNow);
 
 } // namespace commands

@@ -1,15 +1,13 @@
 #include "ui/app.h"
 
-#include "runtime/services.h"
-#include "timecal/timezone.h"
-#include "tones/diallock.h"
-#include "tones/portaudiooutput.h"
-#include "tones/toneplayer.h"
-#include "ui/form1.h"
+#include "timecal/clock.h"
+#include "tones/dialer.h"
+#include "ui/dialerwindow.h"
 #include "ui/platform.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QThread>
 #include <QTimer>
 
 namespace ui {
@@ -40,41 +38,45 @@ private:
 
 } // namespace
 
-int RunDialer(int argc, char** argv, const RunHooks& hooks) {
+int runDialer(int argc, char** argv, const RunHooks& hooks) {
     QApplication app(argc, argv);
-    RegisterWindowFonts();
+    registerWindowFonts();
 
-    tones::PortAudioOutput output;
-    QtMessageBox messages;
-    tones::TonePlayer player(rt::ProgramFolder(), output, messages);
-    const rt::SystemClock clock;
-    const timecal::SystemTimeZone zone;
+    // The dial path: the window asks, the dialer on its own thread waits for
+    // its turn, sends the tones and reports back. The window stays painted
+    // meanwhile and takes no input.
+    QThread dialThread;
+    dialThread.setObjectName(QStringLiteral("dialer"));
+    tones::Dialer dialer(QCoreApplication::applicationDirPath());
+    dialer.moveToThread(&dialThread);
 
-    // Repaint and answer the window system while tones are going out, or while
-    // another dialer's tones are.
-    const auto idle = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); };
-    output.setIdleHook(idle);
-    tones::DialLock dialLock;
-    const auto dial = [&](const QString& command) {
-        const bool locked = dialLock.lock(idle);
-        player.PlayCommandTones(command);
-        if (locked) {
-            dialLock.unlock();
-        }
-    };
-    Form1 window({dial, &clock, &zone, QLocale::system()});
-    messages.setParent(&window);
+    const timecal::SystemClock clock;
+    QtWarningBox warnings;
+    DialerWindow window(clock, warnings);
+    warnings.setParent(&window);
+    QObject::connect(&window, &DialerWindow::dialRequested, &dialer, &tones::Dialer::dial);
+    QObject::connect(&dialer, &tones::Dialer::toneFailed, &window,
+                     &DialerWindow::showToneFailure);
+    // The dialer waits on the operator's OK: it is told directly, not through
+    // its own (busy) thread's queue.
+    QObject::connect(&window, &DialerWindow::toneFailureAcknowledged, &dialer,
+                     &tones::Dialer::acknowledgeFailure, Qt::DirectConnection);
+    QObject::connect(&dialer, &tones::Dialer::dialFinished, &window,
+                     &DialerWindow::dialFinished);
+    dialThread.start();
+    // Starting the audio system takes a tenth of a second, on the dialer's thread.
+    QMetaObject::invokeMethod(&dialer, &tones::Dialer::startAudio, Qt::QueuedConnection);
 
-    // Starting the audio system takes a tenth of a second: do it once the window
-    // has been painted, so that the operator sees the window at once.
     FirstPaint firstPaint(window, [&] {
         if (hooks.firstPaint) {
             hooks.firstPaint(window);
         }
-        output.initialize();
     });
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    dialThread.quit();
+    dialThread.wait();
+    return status;
 }
 
 } // namespace ui

@@ -1,6 +1,6 @@
 #pragma once
-// The whole program: the window, the tone player behind it and the sound
-// output, run until the window closes.
+// The whole program: the window, and the dialer on a thread of its own behind
+// it, run until the window closes.
 
 #include <functional>
 
@@ -13,6 +13,6 @@ struct RunHooks {
     std::function<void(QWidget& window)> firstPaint;
 };
 
-int RunDialer(int argc, char** argv, const RunHooks& hooks = {});
+int runDialer(int argc, char** argv, const RunHooks& hooks = {});
 
 } // namespace ui

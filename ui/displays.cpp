@@ -1,29 +1,28 @@
 #include "ui/displays.h"
 
 #include "commands/elements.h"
-#include "runtime/textrules.h"
+#include "runtime/numbervalue.h"
 
 #include <cmath>
 
 namespace ui {
 
-QString ClockText(const rt::DateTime& utc, const QLocale& locale) {
-    return rt::FormatDate(utc, u"dddddd hh:mm:ss", locale);
+QString clockText(const QDateTime& utc, const QLocale& locale) {
+    return locale.toString(utc.date(), QLocale::LongFormat) + u' ' + utc.toString(u"HH:mm:ss");
 }
 
-QString ElementSetAgeText(const QString& tleLine1, const QDate& today) {
-    const std::optional<QDate> epoch = commands::EpochDate(tleLine1);
+QString elementSetAgeText(const QString& line1, const QDate& today) {
+    const std::optional<QDate> epoch = commands::epochDate(line1);
     if (!epoch) {
         return {};
     }
-    return QStringLiteral("TLE is ") + rt::FormatWhole(double(epoch->daysTo(today))) +
-           QStringLiteral(" days old");
+    return QStringLiteral("TLE is %1 days old").arg(epoch->daysTo(today));
 }
 
-bool PacketRowValid(const QString& changed, const QString& left, const QString& right,
+bool packetRowValid(const QString& changed, const QString& left, const QString& right,
                     bool leftAtLeastRight) {
-    const double l = rt::Val(left);
-    const double r = rt::Val(right);
+    const double l = runtime::numberValue(left);
+    const double r = runtime::numberValue(right);
     if (!std::isfinite(l) || !std::isfinite(r)) {
         return false;
     }

@@ -51,8 +51,6 @@ void InputBlock::hold() {
 
 void InputBlock::release() {
     if (held_) {
-        // Whatever arrived meanwhile is dealt with (dropped) before input opens again.
-        QCoreApplication::processEvents();
         QCoreApplication::instance()->removeEventFilter(this);
         held_ = false;
     }

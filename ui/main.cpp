@@ -4,5 +4,5 @@
 #include "ui/app.h"
 
 int main(int argc, char** argv) {
-    return ui::RunDialer(argc, argv);
+    return ui::runDialer(argc, argv);
 }

@@ -6,19 +6,21 @@
 
 namespace ui {
 
-void QtMessageBox::showWarning(const QString& text, const QString& title) {
-    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, parent_);
-    box.setWindowModality(Qt::ApplicationModal);
-    box.exec();
+void QtWarningBox::show(const QString& text, const QString& title, std::function<void()> closed) {
+    auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::Ok, parent_);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::ApplicationModal);
+    QObject::connect(box, &QMessageBox::finished, box, [closed = std::move(closed)] {
+        if (closed) {
+            closed();
+        }
+    });
+    box->show();
 }
 
-void RegisterWindowFonts() {
-    static const char* const kFiles[] = {
-        "/usr/share/wine/fonts/tahoma.ttf",
-        "/usr/share/wine/fonts/tahomabd.ttf",
-        "/usr/share/wine/fonts/ms_sans_serif.ttf",
-    };
-    for (const char* file : kFiles) {
+void registerWindowFonts() {
+    for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf",
+                             "/usr/share/wine/fonts/ms_sans_serif.ttf"}) {
         if (QFile::exists(QString::fromLatin1(file))) {
             QFontDatabase::addApplicationFont(QString::fromLatin1(file));
         }

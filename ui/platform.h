@@ -1,20 +1,28 @@
 #pragma once
-// The window's side of the platform services: the real message box and the
-// fonts the window asks for.
-
-#include "runtime/services.h"
+// The window's side of the desktop: the warning box and the fonts the window
+// asks for.
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
+#include <functional>
 
 namespace ui {
 
-// The tone player's message box: modal for the whole application, exclamation
-// icon, one OK button.
-class QtMessageBox final : public rt::MessageBoxService {
+// A warning box: an exclamation icon, the text, the title and one OK button,
+// modal for the whole program. It does not wait: `closed` runs once the
+// operator has closed it.
+class WarningBox {
 public:
+    virtual ~WarningBox() = default;
+    virtual void show(const QString& text, const QString& title, std::function<void()> closed) = 0;
+};
+
+class QtWarningBox final : public WarningBox {
+public:
+    explicit QtWarningBox(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    void showWarning(const QString& text, const QString& title) override;
+    void show(const QString& text, const QString& title, std::function<void()> closed) override;
 
 private:
     QPointer<QWidget> parent_;
@@ -22,6 +30,6 @@ private:
 
 // Registers the metric-compatible Tahoma and MS Sans Serif faces that Debian's
 // fonts-wine ships outside the font path, where they are installed.
-void RegisterWindowFonts();
+void registerWindowFonts();
 
 } // namespace ui

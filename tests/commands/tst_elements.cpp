@@ -38,10 +38,10 @@ private slots:
         QFETCH(QString, line1);
         QFETCH(QString, line2);
         QFETCH(QString, command);
-        const ElementSet set = ReadElementSet(text);
-        QCOMPARE(set.TleLine1, line1);
-        QCOMPARE(set.TleLine2, line2);
-        QCOMPARE(BuildElementsCommand(set), command);
+        const ElementSet set = readElementSet(text);
+        QCOMPARE(set.line1, line1);
+        QCOMPARE(set.line2, line2);
+        QCOMPARE(buildElementsCommand(set), command);
     }
 
     // Epoch columns 19-23 of line 1: two-digit year (57 to 56) and day of that year.
@@ -49,7 +49,7 @@ private slots:
         QStringList got;
         for (const char* epoch :
              {"23154", "57001", "56366", "24060", "25366", "25000", "25 60", "2536"})
-            got << EpochDate(QString(18, u' ') + epoch).value_or(QDate()).toString(Qt::ISODate);
+            got << epochDate(QString(18, u' ') + epoch).value_or(QDate()).toString(Qt::ISODate);
         QCOMPARE(got.join(u'|'), "2023-06-03|1957-01-01|2056-12-31|2024-02-29||||");
     }
 };

@@ -11,9 +11,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
-    commands::ElementSet set = commands::ReadElementSet(text);
+    commands::ElementSet set = commands::readElementSet(text);
     const QString dtmf = "0123456789ABCD*# ";
-    for (QString* line : {&set.TleLine1, &set.TleLine2}) {
+    for (QString* line : {&set.line1, &set.line2}) {
         CHECK(*line == line->trimmed() && !line->contains(u'\n') && !line->contains(u'\r'));
         CHECK(text.contains(*line));
         for (QChar& c : *line)
@@ -21,8 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     static const QRegularExpression symbols("^\\*\\*11#[0-9A-D*#]*#$");
     static const QRegularExpression shape("^.{9}A.{8}0A.{14}B.{4}A.{7}A.{14}A.{7}A.{6}A.{9}#$");
-    const QString command = commands::BuildElementsCommand(set);
+    const QString command = commands::buildElementsCommand(set);
     CHECK(command.size() <= 88 && symbols.match(command).hasMatch());
-    CHECK(set.TleLine1.size() < 69 || set.TleLine2.size() < 69 || shape.match(command).hasMatch());
+    CHECK(set.line1.size() < 69 || set.line2.size() < 69 || shape.match(command).hasMatch());
     return 0;
 }

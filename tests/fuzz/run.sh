@@ -14,7 +14,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 budget="${1:-15}"
 build="${2:-$root/build-fuzz}"
-targets=(fuzz_val fuzz_elements)
+targets=(fuzz_number fuzz_elements)
 
 if ! [[ "$budget" =~ ^[1-9][0-9]*$ ]]; then
     echo "usage: $0 [seconds per target] [build dir]" >&2

@@ -1,12 +1,11 @@
-#include "runtime/textrules.h"
+#include "runtime/numbervalue.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <limits>
 #include <string>
 
-namespace rt {
+namespace runtime {
 namespace {
 
 bool isSkipped(QChar c) {
@@ -14,7 +13,7 @@ bool isSkipped(QChar c) {
 }
 
 // Reads a hexadecimal or octal integer after "&H" / "&O".
-double radixValue(const QString& text, qsizetype pos, int radix) {
+double radixValue(QStringView text, qsizetype pos, int radix) {
     double value = 0;
     for (; pos < text.size(); ++pos) {
         const QChar c = text.at(pos);
@@ -61,7 +60,7 @@ bool tooLargeForDouble(const std::string& number) {
 
 } // namespace
 
-double Val(const QString& text) {
+double numberValue(QStringView text) {
     // Collect the characters that belong to the number, skipping blanks, and hand
     // the result to strtod in the C locale's form.
     std::string number;
@@ -147,27 +146,4 @@ double Val(const QString& text) {
     return value;
 }
 
-QString Mid(const QString& text, qsizetype start, qsizetype count) {
-    if (start < 1 || count <= 0 || start > text.size()) {
-        return {};
-    }
-    return text.mid(start - 1, count);
-}
-
-QString Right(const QString& text, qsizetype count) {
-    if (count <= 0) {
-        return {};
-    }
-    return text.right(count);
-}
-
-QString FormatWhole(double value) {
-    const double rounded = std::round(value); // halves away from zero
-    if (!std::isfinite(rounded)) {
-        return {};
-    }
-    QString out = QString::number(rounded, 'f', 0);
-    return out == QLatin1String("-0") ? QStringLiteral("0") : out;
-}
-
-} // namespace rt
+} // namespace runtime
