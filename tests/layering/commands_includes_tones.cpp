@@ -1,0 +1,1 @@
+#include "tones/toneplayer.h"
