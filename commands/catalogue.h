@@ -3,8 +3,6 @@
 // window takes its buttons' captions, their name labels and its group titles
 // from this table, and the composer decides from it what a press sends.
 
-#include "commands/elements.h"
-
 #include <QDateTime>
 #include <QString>
 #include <span>
@@ -12,7 +10,7 @@
 namespace commands {
 
 // Everything a composed command may take, as it stands at the press: typed
-// values exactly as typed, the element set and the current UTC time.
+// values exactly as typed, the pasted element set and the current UTC time.
 struct CommandValues {
     QString lowTemp; // threshold values
     QString okTemp;
@@ -23,7 +21,7 @@ struct CommandValues {
     QString resendStart; // packet resend pair
     QString resendStop;
     QString freeText;
-    ElementSet elements;
+    QString elementSet; // as pasted: title, line breaks and all
     QDateTime utcNow;
 };
 

@@ -20,6 +20,15 @@ struct ElementSet {
 // "2 ". Without such a pair the first two non-empty lines are taken as they are.
 ElementSet readElementSet(const QString& text);
 
+// What is wrong with the element set in pasted text, in one sentence for the
+// operator, or nothing when the text holds exactly one well-formed set: an
+// optional title line, then line 1 (beginning "1 ") and line 2 (beginning
+// "2 "), each of 69 columns with the right checksum in column 69, the same
+// satellite number on both lines, and an ASCII digit in every column the upload
+// copies, but for the blanks the format pads its whole-number fields with. Line
+// breaks of any style, empty lines and blanks around the lines do not matter.
+std::optional<QString> elementSetProblem(const QString& text);
+
 // Command 11 with the fixed selection of columns of both lines. A blank inside a
 // copied column stands for a leading zero in the element-set format and is sent
 // as "0"; every other character is copied as it stands.

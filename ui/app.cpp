@@ -55,14 +55,12 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     DialerWindow window(clock, warnings);
     warnings.setParent(&window);
     QObject::connect(&window, &DialerWindow::dialRequested, &dialer, &tones::Dialer::dial);
-    QObject::connect(&dialer, &tones::Dialer::toneFailed, &window,
-                     &DialerWindow::showToneFailure);
+    QObject::connect(&dialer, &tones::Dialer::toneFailed, &window, &DialerWindow::showToneFailure);
     // The dialer waits on the operator's OK: it is told directly, not through
     // its own (busy) thread's queue.
     QObject::connect(&window, &DialerWindow::toneFailureAcknowledged, &dialer,
                      &tones::Dialer::acknowledgeFailure, Qt::DirectConnection);
-    QObject::connect(&dialer, &tones::Dialer::dialFinished, &window,
-                     &DialerWindow::dialFinished);
+    QObject::connect(&dialer, &tones::Dialer::dialFinished, &window, &DialerWindow::dialFinished);
     dialThread.start();
     // Starting the audio system takes a tenth of a second, on the dialer's thread.
     QMetaObject::invokeMethod(&dialer, &tones::Dialer::startAudio, Qt::QueuedConnection);

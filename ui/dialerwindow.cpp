@@ -1,6 +1,7 @@
 #include "ui/dialerwindow.h"
 
 #include "commands/composer.h"
+#include "commands/elements.h"
 #include "ui/displays.h"
 #include "ui_dialerwindow.h"
 
@@ -32,8 +33,8 @@ QFont face(const QString& family, double points, bool bold, QFont::StyleHint fal
 
 } // namespace
 
-DialerWindow::DialerWindow(const timecal::Clock& clock, WarningBox& warnings,
-                           const QLocale& locale, QWidget* parent)
+DialerWindow::DialerWindow(const timecal::Clock& clock, WarningBox& warnings, const QLocale& locale,
+                           QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       form_(std::make_unique<Ui::DialerWindow>()), clock_(clock), warnings_(warnings),
@@ -111,10 +112,9 @@ void DialerWindow::applyFonts() {
         }
     }
     form_->lastSent->setFont(face(QStringLiteral("Courier New"), 9, false, QFont::TypeWriter));
-    form_->elementSet->setFont(
-        face(QStringLiteral("Courier New"), 9.75, false, QFont::TypeWriter));
-    for (QWidget* widget : std::initializer_list<QWidget*>{form_->unusedText, form_->elementSetAge,
-                                                          form_->pointerReset, form_->resendReset}) {
+    form_->elementSet->setFont(face(QStringLiteral("Courier New"), 9.75, false, QFont::TypeWriter));
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             form_->unusedText, form_->elementSetAge, form_->pointerReset, form_->resendReset}) {
         widget->setFont(smallSans);
     }
     for (QLabel* label : {form_->pointerInLabel, form_->pointerOutLabel, form_->resendStartLabel,
@@ -138,7 +138,7 @@ commands::CommandValues DialerWindow::currentValues() const {
         .resendStart = form_->resendStart->text(),
         .resendStop = form_->resendStop->text(),
         .freeText = form_->freeText->text(),
-        .elements = elements_,
+        .elementSet = form_->elementSet->toPlainText(),
         .utcNow = clock_.utcNow(),
     };
 }
@@ -148,12 +148,17 @@ void DialerWindow::sendCommand(int index) {
     if (entry == nullptr || input_.isHeld()) {
         return;
     }
-    const QString command = commands::composeCommand(*entry, currentValues());
-    form_->lastSent->setText(commands::lastSentText(command));
+    const commands::ComposedCommand composed = commands::composeCommand(*entry, currentValues());
+    if (!composed.refusal.isEmpty()) {
+        // Nothing goes out, and the last-sent display keeps what it showed.
+        warnings_.show(composed.refusal, QStringLiteral("Nothing sent"), {});
+        return;
+    }
+    form_->lastSent->setText(commands::lastSentText(composed.command));
     // From here until the dial has finished, input to the window is dropped, not
     // queued for later; the window keeps painting.
     input_.hold();
-    emit dialRequested(command);
+    emit dialRequested(composed.command);
 }
 
 void DialerWindow::showToneFailure(const QString& reason) {
@@ -182,9 +187,8 @@ void DialerWindow::packetBoxChanged(QLineEdit* box) {
 }
 
 void DialerWindow::elementSetChanged() {
-    // The element set is read before its age is worked out from it.
-    elements_ = commands::readElementSet(form_->elementSet->toPlainText());
-    form_->elementSetAge->setText(elementSetAgeText(elements_.line1, clock_.localToday()));
+    const commands::ElementSet set = commands::readElementSet(form_->elementSet->toPlainText());
+    form_->elementSetAge->setText(elementSetAgeText(set.line1, clock_.localToday()));
 }
 
 void DialerWindow::refreshClock() {

@@ -65,7 +65,6 @@ private:
     WarningBox& warnings_;
     QLocale locale_;
     QTimer clockTimer_;
-    commands::ElementSet elements_;
     InputBlock input_;
 };
 

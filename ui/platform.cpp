@@ -19,8 +19,9 @@ void QtWarningBox::show(const QString& text, const QString& title, std::function
 }
 
 void registerWindowFonts() {
-    for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf",
-                             "/usr/share/wine/fonts/ms_sans_serif.ttf"}) {
+    for (const char* file :
+         {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf",
+          "/usr/share/wine/fonts/ms_sans_serif.ttf"}) {
         if (QFile::exists(QString::fromLatin1(file))) {
             QFontDatabase::addApplicationFont(QString::fromLatin1(file));
         }

@@ -35,14 +35,26 @@ private slots:
             " resendStart ",
             " resendStop ",
             " freeText ",
-            {"1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9005",
-             "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123456"},
+            "1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9007\n"
+            "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123457",
             QDateTime(QDate(2012, 2, 28), QTime(18, 23, 17), Qt::UTC),
         };
         QStringList commands;
         for (int button : buttons)
-            commands << composeCommand(*findCommand(button), values);
+            commands << composeCommand(*findCommand(button), values).command;
         QCOMPARE(commands.join(u'|'), sent);
+    }
+
+    void refusedElementSet() {
+        // A corrupt element set sends nothing and says why; nothing else is checked.
+        CommandValues values;
+        values.elementSet = "1 99999U";
+        const ComposedCommand elements = composeCommand(*findCommand(19), values);
+        QCOMPARE(elements.command, QString());
+        QCOMPARE(elements.refusal, "The element set was not sent: expected line 2, beginning "
+                                   "with \"2 \", after line 1.");
+        values.lowTemp = "2x0";
+        QCOMPARE(composeCommand(*findCommand(12), values).refusal, QString());
     }
 
     void catalogue() {

@@ -35,8 +35,7 @@ private slots:
         // The same moment given in another zone is sent as UTC.
         const QDateTime utc(QDate(2012, 2, 28), QTime(18, 23, 17), Qt::UTC);
         QCOMPARE(commands::buildTimeCommand(utc), "**10#1123182280212#");
-        QCOMPARE(commands::buildTimeCommand(utc.toOffsetFromUtc(-5 * 3600)),
-                 "**10#1123182280212#");
+        QCOMPARE(commands::buildTimeCommand(utc.toOffsetFromUtc(-5 * 3600)), "**10#1123182280212#");
         QCOMPARE(commands::buildTimeCommand(QDateTime(QDate(2013, 1, 1), QTime(0, 0, 5), Qt::UTC)),
                  "**10#5959231311212#");
     }

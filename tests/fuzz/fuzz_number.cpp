@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                       (i == 0 && bare.startsWith(u'&') ? "" : QString(" \n\t").left(i % 3 + 1));
         CHECK(runtime::numberValue(spread) == runtime::numberValue(bare));
         const qsizetype first = text.indexOf(bare.left(1)); // where the number starts
-        CHECK(value == runtime::numberValue(bare) || (bare.startsWith(u'&') && blank(text.at(first + 1))));
+        CHECK(value == runtime::numberValue(bare) ||
+              (bare.startsWith(u'&') && blank(text.at(first + 1))));
     }
     return 0;
 }

@@ -24,8 +24,8 @@ struct HeldWarnings : ui::WarningBox {
     }
 };
 
-const QString kLine1 = "1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9005";
-const QString kLine2 = "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123456";
+const QString kLine1 = "1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9007";
+const QString kLine2 = "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123457";
 
 class WindowTest : public QObject {
     Q_OBJECT
@@ -76,7 +76,8 @@ private slots:
         }
         QCOMPARE(seen, "....OO...OOOO.........O.....");
         QStringList labels;
-        for (const QLabel* label : {form().setLowTempLabel, form().sysDataLabel, form().setOleLabel})
+        for (const QLabel* label :
+             {form().setLowTempLabel, form().sysDataLabel, form().setOleLabel})
             labels << label->text();
         QCOMPARE(labels, (QStringList{"SET_LOW_TEMP", "SYS_DATA", "SET OLE"}));
         // Typing limits, and the initial values of the thresholds.
@@ -120,7 +121,7 @@ private slots:
         QTest::newRow("free text, any length") << QStringList{"freeText=" + QString("**1#").repeated(10000), "21"} << QString("**1#").repeated(10000) << "grey grey grey grey";
         QTest::newRow("free text as it stands") << QStringList{"freeText=1 2x", "21"} << "1 2x" << "grey grey grey grey";
         QTest::newRow("element set") << QStringList{"elementSet=ISS\r\n" + kLine1 + "\r\n" + kLine2, "19"} << "**11#2059A517825280A00016717010270B3051A6415279A45640010483281A6924180A123415A584612342#" << "grey grey grey grey";
-        QTest::newRow("no element set") << QStringList{"elementSet=", "19"} << "**11#A0ABAAAAA#" << "grey grey grey grey";
+        QTest::newRow("corrupt element set: nothing sent") << QStringList{"4", "elementSet=" + kLine1, "19"} << "**35##" << "grey grey grey grey";
         QTest::newRow("time") << QStringList{"20"} << "**10#1123182280212#" << "grey grey grey grey";
         QTest::newRow("in above out") << QStringList{"pointerOut=00050", "pointerIn=00100"} << "" << "green green grey grey";
         QTest::newRow("in below out") << QStringList{"pointerOut=00050", "pointerIn=00020"} << "" << "red red grey grey";
