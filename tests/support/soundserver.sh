@@ -18,9 +18,17 @@ set -uo pipefail
 rt=${3:-${2:-}}
 [ -n "$rt" ] || { echo "usage: $0 start KIND DIR OWNER_PID | stop DIR" >&2; exit 2; }
 
+running() { # pid: true while the process exists and is not a zombie
+    local stat
+    # The redirection's own error goes to /dev/null too: a process that ended
+    # and was reaped has no /proc entry, and that is an answer, not an error.
+    { read -r stat <"/proc/$1/stat"; } 2>/dev/null || return 1
+    stat=${stat##*) } # the name in parentheses may hold spaces
+    [ "${stat%% *}" != Z ]
+}
 gone() { # pid seconds: waits until the process has ended (a zombie has); false if not
-    local end=$((SECONDS + $2)) state
-    while read -r _ _ state _ <"/proc/$1/stat" 2>/dev/null && [ "$state" != Z ]; do
+    local end=$((SECONDS + $2))
+    while running "$1"; do
         [ "$SECONDS" -lt "$end" ] || return 1
         sleep 0.02
     done
