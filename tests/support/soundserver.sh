@@ -41,6 +41,9 @@ stop() {
     [ -f "$rt/recorder" ] && end "$(cat "$rt/recorder")"
     [ -f "$rt/pids" ] || return 0
     for pid in $(tac "$rt/pids"); do
+        # The owner's watch stops the server by becoming this script: it must
+        # not end itself before the others.
+        [ "$pid" != $$ ] || continue
         kill -TERM "$pid" 2>/dev/null
         gone "$pid" 5 || kill -KILL "$pid" 2>/dev/null
     done
