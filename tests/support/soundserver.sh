@@ -3,7 +3,9 @@
 # through the real sound path without a sound card: PulseAudio, or PipeWire with
 # WirePlumber and pipewire-pulse as on Debian's desktop. Everything lives in the
 # given runtime folder, on a bus of its own, and never meets a desktop's server.
-# The server ends with `stop`, or when the process OWNER_PID ends.
+# The server ends with `stop`, or when the process OWNER_PID ends. When start
+# succeeds, uplink is the only sink of that name and the default sink, a silent
+# stream plays into it, and its monitor records.
 #
 #   soundserver.sh start pulseaudio|pipewire RUNTIME_DIR OWNER_PID
 #   soundserver.sh stop RUNTIME_DIR
