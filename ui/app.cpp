@@ -72,6 +72,7 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     });
     window.show();
     const int status = app.exec();
+    dialer.prepareForShutdown();
     dialThread.quit();
     dialThread.wait();
     return status;
