@@ -1,16 +1,18 @@
 #pragma once
 // The real sound output, through PortAudio's blocking write interface.
 //
-// Every wait on the device is bounded: writes are handed over only as far as the
-// device has room, and a device that takes nothing for a while is given up as
-// failed. While waiting, an idle hook runs so that the window can repaint.
+// Tones are handed over with plain blocking writes, in pieces of 20 ms so that
+// the count of what the device has taken stays fine. A device that takes
+// nothing (a suspended sink; PortAudio's ALSA host then waits for ever) is
+// given up: a watchdog thread aborts the stream when a write has not returned
+// within the time its frames take to play plus the stall limit, and the write
+// returns failed.
 
 #include "tones/audiooutput.h"
 
-#include <portaudio.h>
-
 #include <QElapsedTimer>
-#include <functional>
+#include <atomic>
+#include <memory>
 
 namespace tones {
 
@@ -21,12 +23,12 @@ public:
     PortAudioOutput(const PortAudioOutput&) = delete;
     PortAudioOutput& operator=(const PortAudioOutput&) = delete;
 
-    // Starts the audio system. Costs about a tenth of a second, so it is done once
-    // up front; open() does it too when it has not happened yet.
-    bool initialize();
+    // Starts PortAudio. Costs about a tenth of a second, so it is done once up
+    // front; when there was no device at the last look, it looks again.
+    bool initialize() override;
 
-    void setIdleHook(std::function<void()> hook) { idle_ = std::move(hook); }
-    // How long the device may take nothing before it counts as failed.
+    // How long the device may take nothing before it counts as failed; 2 s
+    // unless set. May be set from any thread.
     void setStallLimitMs(int ms) { stallLimitMs_ = ms; }
 
     bool open(const AudioFormat& wanted) override;
@@ -36,25 +38,29 @@ public:
     bool drain() override;
     qint64 framesPlayed() const override;
     void close() override;
+    QString errorString() const override { return error_; }
 
 private:
-    bool ensureStarted();
-    void pause();
-    // Notes where playing had got to, and reports the failure.
-    bool fail();
+    class Watchdog;
 
-    PaStream* stream_ = nullptr;
+    bool ensureStarted();
+    bool writePiece(const float* frames, qint64 frameCount);
+    // Notes the reason and where playing had got to, logs it and reports the
+    // failure.
+    bool fail(const QString& reason);
+
+    void* stream_ = nullptr; // the PaStream
     bool initialized_ = false;
     bool started_ = false;
     AudioFormat format_;
     double outputLatency_ = 0;
-    qint64 framesSinceStart_ = 0;
-    long bufferFrames_ = 0;       // the most room the device ever offered
-    long roomAtLastWrite_ = 0;    // its room when last written to
+    qint64 capacity_ = 0;         // frames the device queues: its room as the stream started
+    qint64 written_ = 0;          // frames handed over since the stream started
     qint64 playedAtFailure_ = -1; // set once the device has failed
     QElapsedTimer sinceStart_;
-    int stallLimitMs_ = 2000;
-    std::function<void()> idle_;
+    std::atomic<int> stallLimitMs_{2000};
+    QString error_;
+    std::unique_ptr<Watchdog> watchdog_;
 };
 
 } // namespace tones

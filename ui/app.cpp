@@ -2,14 +2,16 @@
 
 #include "runtime/services.h"
 #include "timecal/timezone.h"
-#include "tones/diallock.h"
-#include "tones/portaudiooutput.h"
+#include "tones/dialer.h"
 #include "tones/toneplayer.h"
 #include "ui/form1.h"
+#include "ui/inputblock.h"
 #include "ui/platform.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QMessageBox>
+#include <QThread>
 #include <QTimer>
 
 namespace ui {
@@ -44,26 +46,36 @@ int RunDialer(int argc, char** argv, const RunHooks& hooks) {
     QApplication app(argc, argv);
     RegisterWindowFonts();
 
-    tones::PortAudioOutput output;
-    QtMessageBox messages;
-    tones::TonePlayer player(rt::ProgramFolder(), output, messages);
     const rt::SystemClock clock;
     const timecal::SystemTimeZone zone;
 
-    // Repaint and answer the window system while tones are going out, or while
-    // another dialer's tones are.
-    const auto idle = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 5); };
-    output.setIdleHook(idle);
-    tones::DialLock dialLock;
+    // Dialling runs on a thread of its own; the window asks for it and hears
+    // back by signals.
+    QThread diallingThread;
+    tones::Dialer dialer(rt::ProgramFolder());
+    dialer.moveToThread(&diallingThread);
+    diallingThread.start();
+
+    std::unique_ptr<InputBlock> whileDialling;
     const auto dial = [&](const QString& command) {
-        const bool locked = dialLock.lock(idle);
-        player.PlayCommandTones(command);
-        if (locked) {
-            dialLock.unlock();
-        }
+        // No input reaches the window until the command has gone out.
+        whileDialling->hold();
+        QMetaObject::invokeMethod(&dialer, [&dialer, command] { dialer.dial(command); });
     };
     Form1 window({dial, &clock, &zone, QLocale::system()});
-    messages.setParent(&window);
+    whileDialling = std::make_unique<InputBlock>(window);
+    QObject::connect(&dialer, &tones::Dialer::dialFinished, &window,
+                     [&] { whileDialling->release(); });
+    QObject::connect(&dialer, &tones::Dialer::toneFailed, &window, [&](const QString&) {
+        auto* box = new QMessageBox(QMessageBox::Warning, tones::kToneErrorTitle.toString(),
+                                    tones::kToneErrorText.toString(), QMessageBox::Ok, &window);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::ApplicationModal);
+        // Straight from this thread: the dialling thread waits for it.
+        QObject::connect(box, &QMessageBox::finished, &window,
+                         [&] { dialer.acknowledgeFailure(); });
+        box->open();
+    });
 
     // Starting the audio system takes a tenth of a second: do it once the window
     // has been painted, so that the operator sees the window at once.
@@ -71,10 +83,14 @@ int RunDialer(int argc, char** argv, const RunHooks& hooks) {
         if (hooks.firstPaint) {
             hooks.firstPaint(window);
         }
-        output.initialize();
+        QMetaObject::invokeMethod(&dialer, &tones::Dialer::startAudio);
     });
     window.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    dialer.prepareForShutdown();
+    diallingThread.quit();
+    diallingThread.wait();
+    return exitCode;
 }
 
 } // namespace ui
