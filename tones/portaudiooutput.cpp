@@ -2,15 +2,12 @@
 
 #include "tones/soundlog.h"
 
+#include <QThread>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <functional>
-#include <mutex>
-#include <optional>
 #include <portaudio.h>
-#include <thread>
 #include <vector>
 
 namespace tones {
@@ -41,69 +38,10 @@ void logFailure(const char* call, PaError error) {
 
 } // namespace
 
-// Runs `onStall` when a blocking call, bracketed by arm() and disarm(), has not
-// returned by its deadline. `onStall` runs with the watchdog's lock held, so
-// that disarm() returns only once it is done.
-class PortAudioOutput::Watchdog {
-public:
-    using Clock = std::chrono::steady_clock;
-
-    explicit Watchdog(std::function<void()> onStall)
-        : onStall_(std::move(onStall)), thread_([this](std::stop_token stop) { run(stop); }) {}
-
-    void arm(std::chrono::milliseconds within) {
-        const std::lock_guard lock(mutex_);
-        deadline_ = Clock::now() + within;
-        fired_ = false;
-        wake_.notify_one();
-    }
-
-    // True when the deadline passed before the call returned.
-    bool disarm() {
-        const std::lock_guard lock(mutex_);
-        deadline_.reset();
-        wake_.notify_one();
-        return fired_;
-    }
-
-private:
-    void run(const std::stop_token& stop) {
-        std::unique_lock lock(mutex_);
-        while (!stop.stop_requested()) {
-            if (!deadline_) {
-                wake_.wait(lock, stop, [this] { return deadline_.has_value(); });
-                continue;
-            }
-            const Clock::time_point deadline = *deadline_;
-            if (!wake_.wait_until(lock, stop, deadline, [&] { return deadline_ != deadline; }) &&
-                !stop.stop_requested()) {
-                deadline_.reset();
-                fired_ = true;
-                onStall_();
-            }
-        }
-    }
-
-    std::function<void()> onStall_;
-    std::mutex mutex_;
-    std::condition_variable_any wake_;
-    std::optional<Clock::time_point> deadline_;
-    bool fired_ = false;
-    std::jthread thread_; // last: it starts on the members above
-};
-
-PortAudioOutput::PortAudioOutput()
-    : watchdog_(std::make_unique<Watchdog>([this] {
-          // The writer is blocked in Pa_WriteStream on this stream; aborting it
-          // makes the write return failed.
-          if (const PaError error = Pa_AbortStream(stream_); error != paNoError) {
-              logFailure("Pa_AbortStream", error);
-          }
-      })) {}
+PortAudioOutput::PortAudioOutput() = default;
 
 PortAudioOutput::~PortAudioOutput() {
     close();
-    watchdog_.reset();
     if (initialized_) {
         Pa_Terminate();
     }
@@ -203,15 +141,28 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
 }
 
 bool PortAudioOutput::writePiece(const float* frames, qint64 frameCount) {
-    const int stallLimitMs = stallLimitMs_;
-    watchdog_->arm(
-        std::chrono::milliseconds(stallLimitMs + frameCount * 1000 / format_.sampleRate));
-    const PaError error = Pa_WriteStream(stream_, frames, static_cast<unsigned long>(frameCount));
-    if (watchdog_->disarm()) {
-        return fail(QStringLiteral("the sound device took nothing for %1 ms (%2)")
-                        .arg(stallLimitMs)
-                        .arg(describe("Pa_WriteStream", error)));
+    // Written only once the device has room for it: PortAudio's ALSA host
+    // would wait for ever on a device that takes nothing, and cannot be woken.
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    for (;;) {
+        const long room = Pa_GetStreamWriteAvailable(stream_);
+        if (room < 0) {
+            return fail(describe("Pa_GetStreamWriteAvailable", PaError(room)));
+        }
+        if (room >= frameCount || room >= capacity_) {
+            break;
+        }
+        const int stallLimitMs = stallLimitMs_;
+        if (sinceProgress.hasExpired(stallLimitMs)) {
+            return fail(
+                QStringLiteral("the sound device took nothing for %1 ms").arg(stallLimitMs));
+        }
+        // As long as the missing frames take to play.
+        QThread::usleep(
+            std::max<unsigned long>(1000, (frameCount - room) * 1000000 / format_.sampleRate));
     }
+    const PaError error = Pa_WriteStream(stream_, frames, static_cast<unsigned long>(frameCount));
     // An underflow means the stream ran dry for a moment; what is written now
     // still plays whole.
     if (error != paNoError && error != paOutputUnderflowed) {

@@ -1,18 +1,19 @@
 #pragma once
 // The real sound output, through PortAudio's blocking write interface.
 //
-// Tones are handed over with plain blocking writes, in pieces of 20 ms so that
-// the count of what the device has taken stays fine. A device that takes
-// nothing (a suspended sink; PortAudio's ALSA host then waits for ever) is
-// given up: a watchdog thread aborts the stream when a write has not returned
-// within the time its frames take to play plus the stall limit, and the write
-// returns failed.
+// Tones are handed over with Pa_WriteStream in pieces of 20 ms, so that the
+// count of what the device has taken stays fine, and each piece only once the
+// device has room for it. A blocking write on a device that takes nothing (a
+// suspended sink) never returns with PortAudio's ALSA host, and cannot be
+// woken: aborting the stream from another thread leaves the write spinning.
+// So while the device has no room, the output sleeps as long as the missing
+// frames take to play and asks again; a device that takes nothing for the
+// stall limit is given up.
 
 #include "tones/audiooutput.h"
 
 #include <QElapsedTimer>
 #include <atomic>
-#include <memory>
 
 namespace tones {
 
@@ -41,8 +42,6 @@ public:
     QString errorString() const override { return error_; }
 
 private:
-    class Watchdog;
-
     bool ensureStarted();
     bool writePiece(const float* frames, qint64 frameCount);
     // Notes the reason and where playing had got to, logs it and reports the
@@ -60,7 +59,6 @@ private:
     QElapsedTimer sinceStart_;
     std::atomic<int> stallLimitMs_{2000};
     QString error_;
-    std::unique_ptr<Watchdog> watchdog_;
 };
 
 } // namespace tones
