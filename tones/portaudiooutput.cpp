@@ -132,43 +132,39 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
         return false;
     }
     const qint64 piece = std::max(1, format_.sampleRate * kPieceMs / 1000);
-    for (qint64 done = 0; done < frameCount; done += piece) {
-        if (!writePiece(frames + done * format_.channels, std::min(piece, frameCount - done))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool PortAudioOutput::writePiece(const float* frames, qint64 frameCount) {
-    // Written only once the device has room for it: PortAudio's ALSA host
-    // would wait for ever on a device that takes nothing, and cannot be woken.
     QElapsedTimer sinceProgress;
     sinceProgress.start();
-    for (;;) {
+    for (qint64 done = 0; done < frameCount;) {
+        // Handed over only as far as the device has room: PortAudio's ALSA host
+        // would wait for ever on a device that takes nothing, and cannot be
+        // woken.
         const long room = Pa_GetStreamWriteAvailable(stream_);
         if (room < 0) {
             return fail(describe("Pa_GetStreamWriteAvailable", PaError(room)));
         }
-        if (room >= frameCount || room >= capacity_) {
-            break;
+        if (room == 0) {
+            const int stallLimitMs = stallLimitMs_;
+            if (sinceProgress.hasExpired(stallLimitMs)) {
+                return fail(
+                    QStringLiteral("the sound device took nothing for %1 ms").arg(stallLimitMs));
+            }
+            // Until about a quarter of the device's queue has played: it stays
+            // well filled.
+            QThread::usleep(std::max<unsigned long>(1000, capacity_ * 250000 / format_.sampleRate));
+            continue;
         }
-        const int stallLimitMs = stallLimitMs_;
-        if (sinceProgress.hasExpired(stallLimitMs)) {
-            return fail(
-                QStringLiteral("the sound device took nothing for %1 ms").arg(stallLimitMs));
+        const qint64 count = std::min({qint64(room), piece, frameCount - done});
+        const PaError error = Pa_WriteStream(stream_, frames + done * format_.channels,
+                                             static_cast<unsigned long>(count));
+        // An underflow means the stream ran dry for a moment; what is written
+        // now still plays whole.
+        if (error != paNoError && error != paOutputUnderflowed) {
+            return fail(describe("Pa_WriteStream", error));
         }
-        // As long as the missing frames take to play.
-        QThread::usleep(
-            std::max<unsigned long>(1000, (frameCount - room) * 1000000 / format_.sampleRate));
+        written_ += count;
+        done += count;
+        sinceProgress.restart();
     }
-    const PaError error = Pa_WriteStream(stream_, frames, static_cast<unsigned long>(frameCount));
-    // An underflow means the stream ran dry for a moment; what is written now
-    // still plays whole.
-    if (error != paNoError && error != paOutputUnderflowed) {
-        return fail(describe("Pa_WriteStream", error));
-    }
-    written_ += frameCount;
     return true;
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 // The real sound output, through PortAudio's blocking write interface.
 //
-// Tones are handed over with Pa_WriteStream in pieces of 20 ms, so that the
-// count of what the device has taken stays fine, and each piece only once the
-// device has room for it. A blocking write on a device that takes nothing (a
+// Tones are handed over with Pa_WriteStream in pieces of at most 20 ms, so
+// that the count of what the device has taken stays fine, and never more than
+// the device has room for. A blocking write on a device that takes nothing (a
 // suspended sink) never returns with PortAudio's ALSA host, and cannot be
 // woken: aborting the stream from another thread leaves the write spinning.
-// So while the device has no room, the output sleeps as long as the missing
-// frames take to play and asks again; a device that takes nothing for the
-// stall limit is given up.
+// So while the device has no room, the output sleeps until about a quarter of
+// the device's queue has played and asks again; a device that takes nothing
+// for the stall limit is given up.
 
 #include "tones/audiooutput.h"
 
@@ -43,7 +43,6 @@ public:
 
 private:
     bool ensureStarted();
-    bool writePiece(const float* frames, qint64 frameCount);
     // Notes the reason and where playing had got to, logs it and reports the
     // failure.
     bool fail(const QString& reason);
