@@ -6,26 +6,23 @@
 //
 //   dial_bench            (needs pulseaudio, parec, multimon-ng and sox)
 
-#include "commands/composer.h"
 #include "commands/elements.h"
 #include "onsets.h"
-#include "support/fakes.h"
 #include "support/nullsink.h"
+#include "tones/dtmf.h"
 #include "tones/portaudiooutput.h"
-#include "tones/tonefile.h"
+#include "tones/soundfile.h"
 #include "tones/toneplayer.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <sndfile.h>
 #include <thread>
 
 namespace {
@@ -75,17 +72,13 @@ private:
     std::thread thread_;
 };
 
-// Index of the first sample louder than a tenth of the recording's peak.
-qint64 firstLoudSample(const QString& wav, int& rate) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
-    if (f == nullptr) {
+// Index of the first frame louder than a tenth of the (mono) recording's peak.
+qint64 firstLoudFrame(const QString& wav) {
+    const std::optional<tones::Samples> recording = tones::readSoundFile(wav);
+    if (!recording || recording->format.channels != 1) {
         return -1;
     }
-    std::vector<float> s(std::size_t(info.frames));
-    sf_readf_float(f, s.data(), info.frames);
-    sf_close(f);
-    rate = info.samplerate;
+    const std::vector<float>& s = recording->frames;
     float peak = 0;
     for (float v : s) {
         peak = std::max(peak, std::fabs(v));
@@ -98,19 +91,17 @@ qint64 firstLoudSample(const QString& wav, int& rate) {
     return -1;
 }
 
-class Boxes : public commands::ControlAccess {
-public:
-    QHash<QString, QString> texts;
-    QString text(QStringView c) const override { return texts.value(c.toString()); }
-    void setText(QStringView c, const QString& t) override { texts[c.toString()] = t; }
-};
+QString toneFilePath(QChar symbol) {
+    return QDir(TONE_DIR).filePath(
+        QString::fromStdString(tones::toneFileName(*tones::dtmfKey(symbol.unicode()))));
+}
 
 struct Run {
     QString decoded;
     QVector<double> onsets;
     double totalMs = 0;
     double firstSampleMs = 0;
-    int messages = 0;
+    int failures = 0;
 };
 
 } // namespace
@@ -134,28 +125,27 @@ int main(int argc, char** argv) {
     const commands::ElementSet set{
         "1 99999U 12999A   12059.51782528  .00016717  00000-0  10270-3 0  9005",
         "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123456"};
-    const QString command = commands::BuildElementsCommand(set);
+    const QString command = commands::buildElementsCommand(set);
 
     // Length of each symbol's file.
     QVector<double> fileMs;
     double sumMs = 0;
     for (const QChar symbol : command) {
-        const auto tone =
-            tones::ReadToneFile(QDir(TONE_DIR).filePath(*tones::ToneFileName(symbol)));
+        const auto tone = tones::readSoundFile(toneFilePath(symbol));
         const double ms = tone ? 1000.0 * double(tone->frameCount()) / tone->format.sampleRate : 0;
         fileMs << ms;
         sumMs += ms;
     }
 
     QTemporaryDir work;
-    testing::CountingMessages messages;
-    tones::TonePlayer player(TONE_DIR, output, messages);
-    Boxes boxes;
+    tones::TonePlayer player(TONE_DIR, output);
+    int failures = 0;
+    const auto countFailure = [&](const QString&) { ++failures; };
 
     auto measure = [&](const std::function<void()>& dial) {
         Run run;
         const QString wav = work.filePath("bench.wav");
-        messages.shown.clear();
+        failures = 0;
         if (const QString error = server.startRecording(wav); !error.isEmpty()) {
             std::fprintf(stderr, "dial_bench: %s\n", qPrintable(error));
             std::exit(1);
@@ -166,25 +156,22 @@ int main(int argc, char** argv) {
         run.totalMs = msBetween(sent, Clock::now());
         server.stopRecording();
         arrivals.finish();
-        run.messages = int(messages.shown.size());
+        run.failures = failures;
         run.decoded = testing::NullSinkServer::decode(wav);
-        run.onsets = bench::Onsets(wav);
-        int rate = 0;
-        const qint64 first = firstLoudSample(wav, rate);
+        run.onsets = bench::onsets(wav);
+        const qint64 first = firstLoudFrame(wav);
         // 44 bytes of header, two bytes a sample. The moment the sample reached
         // the file bounds from above the moment it left the sink.
         run.firstSampleMs = msBetween(sent, arrivals.arrivalOf(44 + 2 * first));
         return run;
     };
 
-    commands::Composer composer(
-        boxes, [&](const QString& c) { player.PlayCommandTones(c); },
-        [&] { return commands::BuildElementsCommand(set); }, [] { return QString(); });
-    const Run gapless = measure([&] { composer.SendCommand(19); });
+    const Run gapless = measure([&] { player.play(command, countFailure); });
     const Run perFile = measure([&] {
-        const QDir folder(TONE_DIR);
         for (const QChar symbol : command) {
-            player.PlayToneFile(folder.filePath(*tones::ToneFileName(symbol)));
+            if (!player.playToneFile(toneFilePath(symbol))) {
+                ++failures;
+            }
         }
     });
 
@@ -218,14 +205,15 @@ int main(int argc, char** argv) {
         << QString::number(sumMs, 'f', 0) << " ms in all)\n"
         << "Audio system start: " << QString::number(initMs, 'f', 0) << " ms (once)\n\n"
         << "| How it was played | onset-to-onset minus file length, mean (ms) | largest (ms) "
-           "| total / sum of files (ms) | decoded | SendCommand to first sample (ms, at most) |\n"
+           "| total / sum of files (ms) | decoded | call to first sample (ms, at most) |\n"
         << "|---|---|---|---|---|---|\n";
     row("one stream per command", gapless);
     row("a stream per file (baseline)", perFile);
     out << "\nBaseline total / one-stream total: "
         << QString::number(perFile.totalMs / gapless.totalMs, 'f', 3) << "\n";
-    if (gapless.messages + perFile.messages > 0) {
-        out << "Error messages: " << gapless.messages << " and " << perFile.messages << "\n";
+    if (gapless.failures + perFile.failures > 0) {
+        out << "Tones that did not go out: " << gapless.failures << " and " << perFile.failures
+            << "\n";
     }
     out.flush();
     return gapless.decoded == command ? 0 : 1;

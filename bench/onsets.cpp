@@ -1,26 +1,21 @@
 #include "onsets.h"
 
-#include <QFile>
+#include "tones/soundfile.h"
+
 #include <cmath>
-#include <sndfile.h>
 #include <vector>
 
 namespace bench {
 
-QVector<double> Onsets(const QString& wavPath) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(wavPath).constData(), SFM_READ, &info);
-    if (f == nullptr || info.channels != 1) {
-        if (f != nullptr) {
-            sf_close(f);
-        }
+QVector<double> onsets(const QString& wavPath) {
+    const std::optional<tones::Samples> recording = tones::readSoundFile(wavPath);
+    if (!recording) {
         return {};
     }
-    std::vector<float> samples(std::size_t(info.frames));
-    sf_readf_float(f, samples.data(), info.frames);
-    sf_close(f);
+    const int rate = recording->format.sampleRate;
+    const std::vector<float> samples = tones::convertSamples(*recording, {rate, 1}).frames;
 
-    const int window = std::max(1, info.samplerate / 500); // 2 ms
+    const int window = std::max(1, rate / 500); // 2 ms
     std::vector<double> envelope(samples.size() / std::size_t(window));
     double peak = 0;
     for (std::size_t w = 0; w < envelope.size(); ++w) {
@@ -43,7 +38,7 @@ QVector<double> Onsets(const QString& wavPath) {
             while (first < last && std::fabs(samples[first]) < threshold) {
                 ++first;
             }
-            result << 1000.0 * double(first) / info.samplerate;
+            result << 1000.0 * double(first) / rate;
             inTone = true;
         } else if (inTone && envelope[w] < 0.5 * threshold) {
             inTone = false;

@@ -7,7 +7,7 @@
 namespace bench {
 
 // Times (ms from the start of the file) at which tones begin: a 2 ms RMS
-// envelope crossing 20 % of the recording's peak.
-QVector<double> Onsets(const QString& wavPath);
+// envelope crossing 20 % of the recording's peak, its channels mixed to one.
+QVector<double> onsets(const QString& wavPath);
 
 } // namespace bench

@@ -4,9 +4,9 @@
 //
 //   tonecheck_bench [repetitions]      (default 2000 per file)
 
+#include "tones/dtmf.h"
+#include "tones/soundfile.h"
 #include "tones/tonecheck.h"
-#include "tones/tonefile.h"
-#include "tones/toneplayer.h"
 
 #include <QDir>
 #include <QString>
@@ -28,16 +28,16 @@ double microsecondsSince(Clock::time_point start) {
 
 int main(int argc, char** argv) {
     const int repetitions = argc > 1 ? std::max(1, std::atoi(argv[1])) : 2000;
-    const QString keys = "1234567890*#ABCD";
-    std::map<QChar, tones::Samples> files;
-    for (const QChar key : keys) {
-        const auto tone = tones::ReadToneFile(QDir(TONE_DIR).filePath(*tones::ToneFileName(key)));
+    std::map<char, tones::Samples> files;
+    for (const tones::DtmfKey& key : tones::kDtmfKeys) {
+        QString error;
+        const auto tone = tones::readSoundFile(
+            QDir(TONE_DIR).filePath(QString::fromStdString(tones::toneFileName(key))), &error);
         if (!tone) {
-            std::fprintf(stderr, "tonecheck_bench: cannot read the tone file of %c\n",
-                         key.toLatin1());
+            std::fprintf(stderr, "tonecheck_bench: %s\n", qPrintable(error));
             return 1;
         }
-        files[key] = *tone;
+        files[key.symbol] = *tone;
     }
     const tones::Samples& first = files.begin()->second;
     std::printf("Tone files: %s, %d Hz, %d channel(s), %.0f ms each\n", TONE_DIR,
@@ -48,29 +48,29 @@ int main(int argc, char** argv) {
     int refused = 0;
     double slowest = 0;
     double total = 0;
-    for (const QChar key : keys) {
+    for (const tones::DtmfKey& key : tones::kDtmfKeys) {
         const auto start = Clock::now();
         for (int r = 0; r < repetitions; ++r) {
-            refused += tones::CarriesDtmfPair(files[key], key) ? 0 : 1;
+            refused += tones::carriesDtmfPair(files[key.symbol], key) ? 0 : 1;
         }
         const double perTone = microsecondsSince(start) / repetitions;
         slowest = std::max(slowest, perTone);
         total += perTone;
     }
     std::printf("Check per tone: %.1f us mean, %.1f us slowest key (%d repetitions per key)\n",
-                total / keys.size(), slowest, repetitions);
+                total / double(tones::kDtmfKeys.size()), slowest, repetitions);
 
-    const QString command = "**1234567890ABCD*#5#";
+    const std::string command = "**1234567890ABCD*#5#";
     const auto start = Clock::now();
     for (int r = 0; r < repetitions; ++r) {
-        for (const QChar symbol : command) {
-            refused += tones::CarriesDtmfPair(files[symbol], symbol) ? 0 : 1;
+        for (const char symbol : command) {
+            refused += tones::carriesDtmfPair(files[symbol], *tones::dtmfKey(symbol)) ? 0 : 1;
         }
     }
     const double perCommand = microsecondsSince(start) / repetitions;
     std::printf("Added to the %lld-symbol command \"%s\": %.2f ms (%.1f us per symbol)\n",
-                static_cast<long long>(command.size()), qPrintable(command), perCommand / 1000,
-                perCommand / command.size());
+                static_cast<long long>(command.size()), command.c_str(), perCommand / 1000,
+                perCommand / double(command.size()));
     if (refused > 0) {
         std::printf("Refused: %d checks\n", refused);
     }

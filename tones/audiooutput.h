@@ -2,6 +2,7 @@
 // The sound output as the tone player sees it: one stream per command, into
 // which the tones are written back to back.
 
+#include <QString>
 #include <QtGlobal>
 
 namespace tones {
@@ -15,6 +16,10 @@ struct AudioFormat {
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
+
+    // Starts the audio system ahead of the first open(), which does it too when
+    // it has not happened yet. False when there is no usable device (yet).
+    virtual bool initialize() = 0;
 
     // Opens and starts a stream, as close to `wanted` as the device allows; the
     // format actually opened is format(). False when there is no usable device.
@@ -37,6 +42,9 @@ public:
 
     // Closes the stream, dropping whatever is still queued.
     virtual void close() = 0;
+
+    // Why the last open(), write() or drain() failed.
+    virtual QString errorString() const = 0;
 };
 
 } // namespace tones

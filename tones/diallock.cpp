@@ -5,7 +5,7 @@
 
 namespace tones {
 
-QString DialLock::DefaultPath() {
+QString DialLock::defaultPath() {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
         .filePath(QStringLiteral("dtmf-dialer.lock"));
 }

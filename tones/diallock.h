@@ -13,9 +13,9 @@ namespace tones {
 class DialLock {
 public:
     // The lock file in the user's runtime folder.
-    static QString DefaultPath();
+    static QString defaultPath();
 
-    explicit DialLock(const QString& path = DefaultPath());
+    explicit DialLock(const QString& path = defaultPath());
 
     // Waits until no other dial of this user runs and takes the lock; `idle`
     // runs between tries. False when no lock can be had at all (no writable

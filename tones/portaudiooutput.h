@@ -1,16 +1,19 @@
 #pragma once
 // The real sound output, through PortAudio's blocking write interface.
 //
-// Every wait on the device is bounded: writes are handed over only as far as the
-// device has room, and a device that takes nothing for a while is given up as
-// failed. While waiting, an idle hook runs so that the window can repaint.
+// Tones are handed over with Pa_WriteStream in pieces of at most 20 ms, so
+// that the count of what the device has taken stays fine, and never more than
+// the device has room for. A blocking write on a device that takes nothing (a
+// suspended sink) never returns with PortAudio's ALSA host, and cannot be
+// woken: aborting the stream from another thread leaves the write spinning.
+// So while the device has no room, the output sleeps until about a quarter of
+// the device's queue has played and asks again; a device that takes nothing
+// for the stall limit is given up.
 
 #include "tones/audiooutput.h"
 
-#include <portaudio.h>
-
 #include <QElapsedTimer>
-#include <functional>
+#include <atomic>
 
 namespace tones {
 
@@ -21,12 +24,12 @@ public:
     PortAudioOutput(const PortAudioOutput&) = delete;
     PortAudioOutput& operator=(const PortAudioOutput&) = delete;
 
-    // Starts the audio system. Costs about a tenth of a second, so it is done once
-    // up front; open() does it too when it has not happened yet.
-    bool initialize();
+    // Starts PortAudio. Costs about a tenth of a second, so it is done once up
+    // front; when there was no device at the last look, it looks again.
+    bool initialize() override;
 
-    void setIdleHook(std::function<void()> hook) { idle_ = std::move(hook); }
-    // How long the device may take nothing before it counts as failed.
+    // How long the device may take nothing before it counts as failed; 2 s
+    // unless set. May be set from any thread.
     void setStallLimitMs(int ms) { stallLimitMs_ = ms; }
 
     bool open(const AudioFormat& wanted) override;
@@ -36,25 +39,25 @@ public:
     bool drain() override;
     qint64 framesPlayed() const override;
     void close() override;
+    QString errorString() const override { return error_; }
 
 private:
     bool ensureStarted();
-    void pause();
-    // Notes where playing had got to, and reports the failure.
-    bool fail();
+    // Notes the reason and where playing had got to, logs it and reports the
+    // failure.
+    bool fail(const QString& reason);
 
-    PaStream* stream_ = nullptr;
+    void* stream_ = nullptr; // the PaStream
     bool initialized_ = false;
     bool started_ = false;
     AudioFormat format_;
     double outputLatency_ = 0;
-    qint64 framesSinceStart_ = 0;
-    long bufferFrames_ = 0;       // the most room the device ever offered
-    long roomAtLastWrite_ = 0;    // its room when last written to
+    qint64 capacity_ = 0;         // frames the device queues: its room as the stream started
+    qint64 written_ = 0;          // frames handed over since the stream started
     qint64 playedAtFailure_ = -1; // set once the device has failed
     QElapsedTimer sinceStart_;
-    int stallLimitMs_ = 2000;
-    std::function<void()> idle_;
+    std::atomic<int> stallLimitMs_{2000};
+    QString error_;
 };
 
 } // namespace tones

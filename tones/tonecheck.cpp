@@ -1,6 +1,5 @@
 #include "tones/tonecheck.h"
 
-#include <QStringView>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -8,10 +7,6 @@
 
 namespace tones {
 namespace {
-
-constexpr std::array<double, 4> kRows = {697, 770, 852, 941};
-constexpr std::array<double, 4> kColumns = {1209, 1336, 1477, 1633};
-constexpr std::array<QStringView, 4> kKeypad = {u"123A", u"456B", u"789C", u"*0#D"};
 
 // Analysis block, Hann windowed, overlapping the next by half or more so that
 // no sample is seen only at the window's edges. 28 ms puts the neighbouring
@@ -101,8 +96,8 @@ std::array<double, N> powersAt(const std::vector<float>& block, const std::array
 
 class BlockJudge {
 public:
-    BlockJudge(int rate, qint64 length, int row, int column)
-        : rate_(rate), row_(row), column_(column) {
+    BlockJudge(int rate, qint64 length, const DtmfKey& key)
+        : rate_(rate), row_(key.row), column_(key.column) {
         window_.resize(std::size_t(length));
         for (std::size_t n = 0; n < window_.size(); ++n) {
             window_[n] = float(
@@ -111,11 +106,9 @@ public:
             windowSquares_ += double(window_[n]) * window_[n];
         }
         block_.resize(window_.size());
-        for (std::size_t k = 0; k < 4; ++k) {
-            hz_[k] = kRows[k];
-            hz_[4 + k] = kColumns[k];
-        }
-        const double pair[] = {kRows[std::size_t(row)], kColumns[std::size_t(column)]};
+        std::copy(kDtmfRowHz.begin(), kDtmfRowHz.end(), hz_.begin());
+        std::copy(kDtmfColumnHz.begin(), kDtmfColumnHz.end(), hz_.begin() + 4);
+        const double pair[] = {key.rowHz(), key.columnHz()};
         for (std::size_t k = 0; k < 2; ++k) {
             hz_[8 + 4 * k] = pair[k] * (1 - kEdgeProbe);
             hz_[9 + 4 * k] = pair[k] * (1 + kEdgeProbe);
@@ -172,34 +165,21 @@ private:
 
 } // namespace
 
-bool CarriesDtmfPair(const Samples& tone, QChar symbol) {
+bool carriesDtmfPair(const Samples& tone, const DtmfKey& key) {
     const int rate = tone.format.sampleRate;
-    const int channels = tone.format.channels;
-    const qint64 frames = tone.frameCount();
-    int row = -1;
-    int column = -1;
-    for (std::size_t r = 0; r < kKeypad.size() && column < 0; ++r) {
-        row = int(r);
-        column = int(kKeypad[r].indexOf(symbol.toUpper()));
-    }
-    if (column < 0 || rate < kMinRate || channels <= 0 || frames == 0) {
+    if (rate < kMinRate || tone.format.channels <= 0 || tone.frameCount() == 0) {
         return false;
     }
-
-    std::vector<float> mono(std::size_t(frames), 0.0F);
+    const std::vector<float> mono = convertSamples(tone, {rate, 1}).frames;
     float peak = 0;
-    for (std::size_t i = 0; i < mono.size(); ++i) {
-        for (int c = 0; c < channels; ++c) {
-            mono[i] += tone.frames[i * std::size_t(channels) + std::size_t(c)];
-        }
-        mono[i] /= float(channels);
-        peak = std::max(peak, std::fabs(mono[i]));
+    for (const float sample : mono) {
+        peak = std::max(peak, std::fabs(sample));
     }
     if (peak < kSilencePeak) {
         return false;
     }
 
-    BlockJudge judge(rate, std::llround(kBlockSeconds * rate), row, column);
+    BlockJudge judge(rate, std::llround(kBlockSeconds * rate), key);
     const qint64 block = judge.length();
     bool longEnough = false;
     for (const Span& span :

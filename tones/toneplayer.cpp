@@ -1,7 +1,8 @@
 #include "tones/toneplayer.h"
 
+#include "tones/soundfile.h"
+#include "tones/soundlog.h"
 #include "tones/tonecheck.h"
-#include "tones/tonefile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -9,35 +10,6 @@
 #include <cmath>
 
 namespace tones {
-
-namespace {
-
-// The symbols in the order of their files' numbers.
-constexpr QStringView kKeys = u"1234567890*#ABCD";
-
-} // namespace
-
-std::optional<QString> ToneFileName(QChar symbol) {
-    const qsizetype position = kKeys.indexOf(symbol.toUpper());
-    if (position < 0) {
-        return std::nullopt;
-    }
-    return QString::number(position + 1) + QStringLiteral(".wav");
-}
-
-std::optional<QChar> SymbolOfToneFile(const QString& path) {
-    const QFileInfo file(path);
-    bool number = false;
-    const int n = file.completeBaseName().toInt(&number);
-    if (!number || n < 1 || n > kKeys.size() || file.suffix() != u"wav") {
-        return std::nullopt;
-    }
-    return kKeys.at(n - 1);
-}
-
-TonePlayer::TonePlayer(QString toneFolder, AudioOutput& output, rt::MessageBoxService& messages)
-    : folder_(std::move(toneFolder)), output_(output), messages_(messages) {}
-
 namespace {
 
 // The frame after the last one that is not silence: a tone whose trailing
@@ -50,85 +22,111 @@ qint64 soundEnd(const Samples& tone) {
     return (samples + tone.format.channels - 1) / tone.format.channels;
 }
 
+QString symbolFailed(QChar symbol, const QString& why) {
+    return QStringLiteral("'%1': %2").arg(symbol, why);
+}
+
 } // namespace
 
-int TonePlayer::queueToneFile(QChar symbol, const QString& path) {
-    // A file that does not sound its symbol's pair is not played: the spacecraft
+TonePlayer::TonePlayer(QString toneFolder, AudioOutput& output)
+    : folder_(std::move(toneFolder)), output_(output) {}
+
+QStringList TonePlayer::queueTone(QChar symbol, const DtmfKey& key, const QString& path) {
+    QString error;
+    const std::optional<Samples> tone = readSoundFile(path, &error);
+    if (!tone) {
+        return {symbolFailed(symbol, error)};
+    }
+    // A file that does not sound its key's pair is not played: the spacecraft
     // would take another command than the one shown.
-    const std::optional<Samples> tone = ReadToneFile(path);
-    if (!tone || !CarriesDtmfPair(*tone, symbol)) {
-        return 1;
+    if (!carriesDtmfPair(*tone, key)) {
+        return {
+            symbolFailed(symbol, QStringLiteral("%1: does not sound the pair of %2 (%3 Hz, %4 Hz)")
+                                     .arg(path, QChar(key.symbol))
+                                     .arg(key.rowHz())
+                                     .arg(key.columnHz()))};
     }
     if (!output_.isOpen() && !output_.open(tone->format)) {
-        return 1;
+        return {symbolFailed(symbol, output_.errorString())};
     }
     const AudioFormat streamFormat = output_.format();
     const Samples fitted =
-        tone->format == streamFormat ? *tone : ConvertSamples(*tone, streamFormat);
+        tone->format == streamFormat ? *tone : convertSamples(*tone, streamFormat, &error);
     if (fitted.frames.empty()) {
-        return 1;
+        return {symbolFailed(symbol, path + QStringLiteral(": ") + error)};
     }
     // Writing is paced by the device, so a device that fails during the write
     // may already have played this tone's sound.
-    soundEnds_.push_back(queuedFrames_ + soundEnd(fitted));
+    queued_.push_back({symbol, queuedFrames_ + soundEnd(fitted)});
     queuedFrames_ += fitted.frameCount();
     if (!output_.write(fitted.frames.data(), fitted.frameCount())) {
         return dropFailedDevice();
     }
-    return 0;
+    return {};
 }
 
-int TonePlayer::dropFailedDevice() {
+QStringList TonePlayer::dropFailedDevice() {
     const qint64 played = output_.framesPlayed();
-    const auto lost = std::count_if(soundEnds_.begin(), soundEnds_.end(),
-                                    [played](qint64 end) { return end > played; });
+    const QString why = QStringLiteral("did not sound: ") + output_.errorString();
+    QStringList reasons;
+    for (const QueuedTone& tone : queued_) {
+        if (tone.soundEnd > played) {
+            reasons << symbolFailed(tone.symbol, why);
+        }
+    }
     // Closed, so that the next tone tries the device afresh.
     output_.close();
-    soundEnds_.clear();
+    queued_.clear();
     queuedFrames_ = 0;
-    return int(lost);
+    return reasons;
 }
 
-int TonePlayer::finishQueuedTones() {
+QStringList TonePlayer::finishQueuedTones() {
     if (output_.isOpen() && !output_.drain()) {
         return dropFailedDevice();
     }
     // A drained stream starts again from frame 0.
-    soundEnds_.clear();
+    queued_.clear();
     queuedFrames_ = 0;
-    return 0;
+    return {};
 }
 
-void TonePlayer::reportFailures(int count) {
-    if (count == 0) {
+void TonePlayer::reportFailures(QStringList reasons, const FailureHandler& onFailure) {
+    if (reasons.isEmpty()) {
         return;
     }
-    // Let the tones before the failure sound first, so that the messages stand
+    // Let the tones before the failure sound first, so that the reports stand
     // where the failure is.
-    count += finishQueuedTones();
-    for (int i = 0; i < count; ++i) {
-        messages_.showWarning(kToneErrorText.toString(), kToneErrorTitle.toString());
+    reasons += finishQueuedTones();
+    for (const QString& reason : reasons) {
+        qCWarning(lcSound).noquote() << "not sent:" << reason;
+        if (onFailure) {
+            onFailure(reason);
+        }
     }
 }
 
-bool TonePlayer::PlayToneFile(const QString& path) {
-    const std::optional<QChar> symbol = SymbolOfToneFile(path);
-    const bool queued = symbol && queueToneFile(*symbol, path) == 0;
-    const bool played = output_.isOpen() && finishQueuedTones() == 0;
+bool TonePlayer::playToneFile(const QString& path) {
+    const std::optional<DtmfKey> key = dtmfKeyOfFileName(QFileInfo(path).fileName().toStdString());
+    const bool queued = key && queueTone(QChar(key->symbol), *key, path).isEmpty();
+    const bool played = output_.isOpen() && finishQueuedTones().isEmpty();
     output_.close();
     return queued && played;
 }
 
-void TonePlayer::PlayCommandTones(const QString& command) {
+void TonePlayer::play(const QString& command, const FailureHandler& onFailure) {
     const QDir folder(folder_);
     for (const QChar symbol : command) {
         if (symbol == u' ' || symbol == u'\t') {
             continue;
         }
-        const std::optional<QString> name = ToneFileName(symbol);
-        reportFailures(name ? queueToneFile(symbol, folder.filePath(*name)) : 1);
+        const std::optional<DtmfKey> key = dtmfKey(symbol.unicode());
+        reportFailures(key ? queueTone(symbol, *key,
+                                       folder.filePath(QString::fromStdString(toneFileName(*key))))
+                           : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))},
+                       onFailure);
     }
-    reportFailures(finishQueuedTones());
+    reportFailures(finishQueuedTones(), onFailure);
     output_.close();
 }
 

@@ -3,59 +3,63 @@
 // through one output stream, so that every tone sounds whole, in order and with
 // exactly the spacing its file carries.
 
-#include "runtime/services.h"
 #include "tones/audiooutput.h"
+#include "tones/dtmf.h"
 
 #include <QString>
-#include <optional>
+#include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace tones {
 
-// The file of a DTMF symbol ("1.wav" to "16.wav"), letters in either case; no
-// file for any other character.
-std::optional<QString> ToneFileName(QChar symbol);
-
-// The symbol whose tone a file of that name holds ("5.wav": "5").
-std::optional<QChar> SymbolOfToneFile(const QString& path);
-
+// What the operator is shown for each symbol that did not go out.
 inline constexpr QStringView kToneErrorText = u"Error playing DTMF tone";
 inline constexpr QStringView kToneErrorTitle = u"Error";
 
 class TonePlayer {
 public:
-    TonePlayer(QString toneFolder, AudioOutput& output, rt::MessageBoxService& messages);
+    // Told why one symbol did not go out; dialling goes on when it returns.
+    using FailureHandler = std::function<void(const QString& reason)>;
+
+    TonePlayer(QString toneFolder, AudioOutput& output);
 
     // Plays the whole command and returns when its last tone has sounded. A
-    // blank or tab is passed over; any other character that is not a DTMF
-    // symbol, and every tone that cannot be played, is reported once with the
-    // error message, and dialling goes on with the next symbol.
-    void PlayCommandTones(const QString& command);
+    // blank or tab is passed over; for any other character that is not a DTMF
+    // symbol, and every tone that cannot be played, `onFailure` is called once,
+    // after the tones before it have sounded, and dialling goes on with the
+    // next symbol. Lower-case a to d play as A to D.
+    void play(const QString& command, const FailureHandler& onFailure);
 
-    // Plays one tone file to its end; false when it cannot be played or does not
-    // sound the symbol its name stands for.
-    bool PlayToneFile(const QString& path);
+    // Plays one tone file ("1.wav" to "16.wav") to its end in a stream of its
+    // own; false when it cannot be played or does not sound the key its name
+    // stands for.
+    bool playToneFile(const QString& path);
 
 private:
-    // Reads the file, checks that it sounds `symbol`, and queues it. Returns how many tones will
-    // not go out: 1 when this one cannot be played; when the device fails meanwhile, every queued
-    // tone, this one included, that had not sounded yet.
-    int queueToneFile(QChar symbol, const QString& path);
-    // Waits until the queued tones have played; how many of them did not sound
-    // because the device failed.
-    int finishQueuedTones();
-    // Closes a failed device; how many queued tones had not sounded.
-    int dropFailedDevice();
-    // One message for each tone that did not go out, once the tones queued
-    // before them have sounded.
-    void reportFailures(int count);
+    // Reads the file, checks that it sounds `key`, and queues it. Why tones
+    // will not go out: this one, when it cannot be played; when the device
+    // fails meanwhile, every queued tone, this one included, that had not
+    // sounded yet.
+    QStringList queueTone(QChar symbol, const DtmfKey& key, const QString& path);
+    // Waits until the queued tones have played; why those that did not sound
+    // because the device failed did not.
+    QStringList finishQueuedTones();
+    // Closes a failed device; why the queued tones that had not sounded did not.
+    QStringList dropFailedDevice();
+    // Tells `onFailure` of each tone that did not go out, once the tones
+    // queued before them have sounded.
+    void reportFailures(QStringList reasons, const FailureHandler& onFailure);
+
+    struct QueuedTone {
+        QChar symbol;
+        qint64 soundEnd; // the frame after its last sound, counted from the stream's start
+    };
 
     QString folder_;
     AudioOutput& output_;
-    rt::MessageBoxService& messages_;
-    // Where, counted in frames from the stream's start, the sound of each tone
-    // queued and not yet played out ends.
-    std::vector<qint64> soundEnds_;
+    // The tones queued and not yet played out.
+    std::vector<QueuedTone> queued_;
     qint64 queuedFrames_ = 0;
 };
 

@@ -8,36 +8,19 @@
 // --level is the peak of the two tones together, in dB below full scale.
 // --keys picks some keys only, as a string of symbols (for example "123#").
 
+#include "tones/dtmf.h"
+
 #include <sndfile.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <numbers>
 #include <string>
 #include <vector>
 
 namespace {
-
-// Keys in the order of their file numbers: 1-9, 0, *, #, A-D.
-constexpr char kKeys[] = "1234567890*#ABCD";
-constexpr double kRows[] = {697, 770, 852, 941};
-constexpr double kColumns[] = {1209, 1336, 1477, 1633};
-
-// Row and column of each key on the 4 x 4 keypad.
-void keypadPosition(char key, int& row, int& column) {
-    static const char* const kPad[] = {"123A", "456B", "789C", "*0#D"};
-    for (row = 0; row < 4; ++row) {
-        const char* at = std::strchr(kPad[row], key);
-        if (at != nullptr) {
-            column = int(at - kPad[row]);
-            return;
-        }
-    }
-    row = column = -1;
-}
 
 struct Options {
     std::string out = ".";
@@ -47,7 +30,7 @@ struct Options {
     double levelDb = -3;
     double fadeMs = 5;
     bool floatSamples = false;
-    std::string keys = kKeys;
+    std::string keys = "1234567890*#ABCD";
 };
 
 [[noreturn]] void usage(const char* message) {
@@ -104,10 +87,7 @@ Options parse(int argc, char** argv) {
     return o;
 }
 
-std::vector<float> synthesize(char key, const Options& o) {
-    int row = 0;
-    int column = 0;
-    keypadPosition(key, row, column);
+std::vector<float> synthesize(const tones::DtmfKey& key, const Options& o) {
     const auto toneFrames = std::size_t(std::lround(o.toneMs * o.rate / 1000.0));
     const auto gapFrames = std::size_t(std::lround(o.gapMs * o.rate / 1000.0));
     const auto fadeFrames =
@@ -122,8 +102,8 @@ std::vector<float> synthesize(char key, const Options& o) {
         if (fromEdge < fadeFrames) {
             envelope = 0.5 - 0.5 * std::cos(std::numbers::pi * double(fromEdge) / fadeFrames);
         }
-        const double value = std::sin(2 * std::numbers::pi * kRows[row] * t) +
-                             std::sin(2 * std::numbers::pi * kColumns[column] * t);
+        const double value = std::sin(2 * std::numbers::pi * key.rowHz() * t) +
+                             std::sin(2 * std::numbers::pi * key.columnHz() * t);
         samples[i] = float(amplitude * envelope * value);
     }
     return samples;
@@ -152,14 +132,14 @@ int main(int argc, char** argv) {
     const Options o = parse(argc, argv);
     std::error_code error;
     std::filesystem::create_directories(o.out, error);
-    for (char key : o.keys) {
-        const char* at = std::strchr(kKeys, std::toupper(static_cast<unsigned char>(key)));
-        if (at == nullptr || *at == '\0') {
+    for (const char symbol : o.keys) {
+        const std::optional<tones::DtmfKey> key =
+            tones::dtmfKey(static_cast<unsigned char>(symbol));
+        if (!key) {
             usage("--keys takes DTMF symbols only");
         }
-        const int number = int(at - kKeys) + 1;
-        const auto path = std::filesystem::path(o.out) / (std::to_string(number) + ".wav");
-        if (!writeFile(path, synthesize(*at, o), o)) {
+        const auto path = std::filesystem::path(o.out) / tones::toneFileName(*key);
+        if (!writeFile(path, synthesize(*key, o), o)) {
             return 1;
         }
     }

@@ -62,13 +62,14 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
                      &tones::Dialer::acknowledgeFailure, Qt::DirectConnection);
     QObject::connect(&dialer, &tones::Dialer::dialFinished, &window, &DialerWindow::dialFinished);
     dialThread.start();
-    // Starting the audio system takes a tenth of a second, on the dialer's thread.
-    QMetaObject::invokeMethod(&dialer, &tones::Dialer::startAudio, Qt::QueuedConnection);
 
+    // Starting the audio system takes a tenth of a second of the dialer's
+    // thread: once the window has been painted, so that the window comes first.
     FirstPaint firstPaint(window, [&] {
         if (hooks.firstPaint) {
             hooks.firstPaint(window);
         }
+        QMetaObject::invokeMethod(&dialer, &tones::Dialer::startAudio, Qt::QueuedConnection);
     });
     window.show();
     const int status = app.exec();

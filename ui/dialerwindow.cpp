@@ -2,6 +2,7 @@
 
 #include "commands/composer.h"
 #include "commands/elements.h"
+#include "tones/toneplayer.h"
 #include "ui/displays.h"
 #include "ui_dialerwindow.h"
 
@@ -17,9 +18,6 @@ namespace {
 // The form gives each command button, its name label and its group the index of
 // a command in the catalogue; their texts come from there.
 constexpr const char* kCommandIndex = "commandIndex";
-
-constexpr QStringView kToneErrorText = u"Error playing DTMF tone";
-constexpr QStringView kToneErrorTitle = u"Error";
 
 QFont face(const QString& family, double points, bool bold, QFont::StyleHint fallback) {
     QFont font(family);
@@ -164,7 +162,7 @@ void DialerWindow::sendCommand(int index) {
 void DialerWindow::showToneFailure(const QString& reason) {
     // The reason is in the dialer's log; the operator's box says what it always has.
     Q_UNUSED(reason)
-    warnings_.show(kToneErrorText.toString(), kToneErrorTitle.toString(),
+    warnings_.show(tones::kToneErrorText.toString(), tones::kToneErrorTitle.toString(),
                    [this] { emit toneFailureAcknowledged(); });
 }
 

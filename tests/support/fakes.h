@@ -1,21 +1,12 @@
 #pragma once
-// Stand-ins for the platform services, for tests of logic.
+// A stand-in for the sound output, for tests of logic.
 
-#include "runtime/services.h"
 #include "tones/audiooutput.h"
 
-#include <QStringList>
+#include <functional>
 #include <vector>
 
 namespace testing {
-
-class CountingMessages : public rt::MessageBoxService {
-public:
-    QStringList shown; // "title: text"
-    void showWarning(const QString& text, const QString& title) override {
-        shown << title + ": " + text;
-    }
-};
 
 // Records every write as one block of frames.
 class RecordingOutput : public tones::AudioOutput {
@@ -24,11 +15,14 @@ public:
     int failWriteNumber = -1;        // the write (counted from 0) that fails
     qint64 playedAtFailure = -1;     // what had played when it failed; -1: all
     tones::AudioFormat deviceRate{}; // a rate the device insists on, if set
+    // Told of each write and drain ("write", "drain") as it begins.
+    std::function<void(const QString& call)> onCall;
     std::vector<std::vector<float>> blocks;
     int opens = 0;
     int drains = 0;
     int writes = 0;
 
+    bool initialize() override { return deviceAvailable; }
     bool open(const tones::AudioFormat& wanted) override {
         if (!deviceAvailable) {
             return false;
@@ -44,6 +38,9 @@ public:
     bool isOpen() const override { return open_; }
     tones::AudioFormat format() const override { return format_; }
     bool write(const float* frames, qint64 count) override {
+        if (onCall) {
+            onCall(QStringLiteral("write"));
+        }
         if (writes++ == failWriteNumber) {
             return false;
         }
@@ -52,6 +49,9 @@ public:
         return true;
     }
     bool drain() override {
+        if (onCall) {
+            onCall(QStringLiteral("drain"));
+        }
         ++drains;
         written_ = 0;
         return true;
@@ -60,6 +60,9 @@ public:
         return playedAtFailure >= 0 ? playedAtFailure : written_;
     }
     void close() override { open_ = false; }
+    QString errorString() const override {
+        return deviceAvailable ? QStringLiteral("device failed") : QStringLiteral("no device");
+    }
 
 private:
     tones::AudioFormat format_;

@@ -1,5 +1,6 @@
 #include "tones/tonecheck.h"
 
+#include <QDir>
 #include <QTest>
 #include <cmath>
 #include <numbers>
@@ -50,6 +51,55 @@ class ToneCheckTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The standard keypad, written out: each symbol's row and column and the
+    // file that holds its tone ("-": no key).
+    void keys_data() {
+        QTest::addColumn<QChar>("symbol");
+        QTest::addColumn<QString>("key");
+        const auto row = [](QChar symbol, const char* key) {
+            QTest::addRow("U+%04x", symbol.unicode()) << symbol << QString(key);
+        };
+        for (const char* key :
+             {"1 697 1209 1.wav", "2 697 1336 2.wav", "3 697 1477 3.wav", "4 770 1209 4.wav",
+              "5 770 1336 5.wav", "6 770 1477 6.wav", "7 852 1209 7.wav", "8 852 1336 8.wav",
+              "9 852 1477 9.wav", "0 941 1336 10.wav", "* 941 1209 11.wav", "# 941 1477 12.wav",
+              "A 697 1633 13.wav", "B 770 1633 14.wav", "C 852 1633 15.wav", "D 941 1633 16.wav",
+              "a 697 1633 13.wav", "d 941 1633 16.wav"}) {
+            row(QChar(key[0]), key + 2);
+        }
+        // Not keys: other letters, an Arabic-Indic one, a full-width one, NUL.
+        for (const char16_t symbol : {u'E', u'e', u'@', u'\u0661', u'\uff11', u'\0'}) {
+            row(QChar(symbol), "-");
+        }
+    }
+    void keys() {
+        QFETCH(QChar, symbol);
+        QFETCH(QString, key);
+        const auto found = tones::dtmfKey(symbol.unicode());
+        QCOMPARE(found ? QString("%1 %2 %3")
+                             .arg(found->rowHz())
+                             .arg(found->columnHz())
+                             .arg(QString::fromStdString(tones::toneFileName(*found)))
+                       : "-",
+                 key);
+        if (found) {
+            // The file's name leads back to the key.
+            QCOMPARE(tones::dtmfKeyOfFileName(tones::toneFileName(*found)), found);
+        }
+    }
+    // Only the files' own names stand for keys.
+    void otherFileNames_data() {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"0.wav", "17.wav", "05.wav", "5.WAV", "5.wav.bak", "a.wav", ".wav",
+                                 "5", "-5.wav", "+5.wav", "5 .wav", "100.wav"}) {
+            QTest::newRow(name) << QString(name);
+        }
+    }
+    void otherFileNames() {
+        QFETCH(QString, name);
+        QCOMPARE(tones::dtmfKeyOfFileName(name.toStdString()), std::nullopt);
+    }
+
     void verdicts_data() {
         QTest::addColumn<tones::Samples>("tone");
         QTest::addColumn<QChar>("symbol");
@@ -80,15 +130,14 @@ private slots:
         QTest::newRow("under a 2 kHz hum as loud") << mix(sound({770, 1336}), sound({2000})) << QChar('5') << false;
         QTest::newRow("straight on into 6") << mix(sound({770, 1336}), sound({770, 1477}), true) << QChar('5') << false;
         QTest::newRow("6 after a pause") << mix(mix(sound({770, 1336}), sound({}), true), sound({770, 1477}), true) << QChar('5') << false;
-        QTest::newRow("not a key") << sound({770, 1336}) << QChar('E') << false;
         // clang-format on
         // The files the build writes carry their own key and no other.
-        const QString keys = "1234567890*#ABCD";
-        for (int n = 1; n <= 16; ++n) {
-            const auto file = tones::ReadToneFile(QString(TONE_DIR "/%1.wav").arg(n));
-            for (const QChar key : keys) {
-                QTest::addRow("file %d, key %c", n, key.toLatin1())
-                    << file.value_or(tones::Samples{}) << key << (key == keys.at(n - 1));
+        for (const tones::DtmfKey& own : tones::kDtmfKeys) {
+            const auto file = tones::readSoundFile(
+                QDir(TONE_DIR).filePath(QString::fromStdString(tones::toneFileName(own))));
+            for (const tones::DtmfKey& key : tones::kDtmfKeys) {
+                QTest::addRow("file of %c, key %c", own.symbol, key.symbol)
+                    << file.value_or(tones::Samples{}) << QChar(key.symbol) << (key == own);
             }
         }
     }
@@ -96,7 +145,7 @@ private slots:
         QFETCH(tones::Samples, tone);
         QFETCH(QChar, symbol);
         QFETCH(bool, carries);
-        QCOMPARE(tones::CarriesDtmfPair(tone, symbol), carries);
+        QCOMPARE(tones::carriesDtmfPair(tone, tones::dtmfKey(symbol.unicode()).value()), carries);
     }
 };
 

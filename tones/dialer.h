@@ -1,0 +1,79 @@
+#pragma once
+// Dials commands on a thread of its own, one dial at a time for each user, and
+// tells the window by signals how each dial goes.
+//
+// The owner moves the Dialer to a QThread, starts the thread, and sends it work
+// through queued calls of its slots (a connection from the window's thread, or
+// QMetaObject::invokeMethod). The window shows a message for each toneFailed()
+// and calls acknowledgeFailure() directly, from its own thread, once the
+// operator has pressed OK; the dial waits until then.
+//
+// Ending it: prepareForShutdown(), then thread.quit() and thread.wait(), then
+// destroy the Dialer (from any thread: it no longer runs). A dial in progress
+// ends first; closing the program while nothing dials ends the thread at once.
+
+#include "tones/audiooutput.h"
+#include "tones/diallock.h"
+#include "tones/toneplayer.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QWaitCondition>
+#include <memory>
+
+namespace tones {
+
+class Dialer final : public QObject {
+    Q_OBJECT
+public:
+    // Plays the tone files of `toneFolder` through `output` (none: the sound
+    // device, through PortAudio), one dial at a time for all dialers that share
+    // `lockPath` (empty: DialLock::defaultPath()).
+    explicit Dialer(QString toneFolder, std::unique_ptr<AudioOutput> output = nullptr,
+                    const QString& lockPath = QString(), QObject* parent = nullptr);
+    ~Dialer() override;
+
+    // The operator has seen the last toneFailed(): the dial goes on. Safe from
+    // any thread; call it directly, not queued to the Dialer's own thread,
+    // which is waiting for it. Nothing happens when no failure has been
+    // reported since the last acknowledgement.
+    void acknowledgeFailure();
+
+    // From now on no failure waits to be acknowledged, one waiting now
+    // included: the dial in progress plays the rest of its command and ends.
+    // Safe from any thread.
+    void prepareForShutdown();
+
+public slots:
+    // Starts the audio system, once, ahead of the first dial (a tenth of a
+    // second that the window need not wait for). False when there is no
+    // sound device yet; a dial looks again.
+    bool startAudio();
+
+    // Waits until no other dial of this user runs, plays the command and
+    // returns when it has gone out: dialStarted(), a toneFailed() for each
+    // symbol that did not go out (each waiting for acknowledgeFailure()), and
+    // dialFinished().
+    void dial(const QString& command);
+
+signals:
+    // The command starts now: the one-dial lock is held, no tone sent yet.
+    void dialStarted(const QString& command);
+    // A symbol did not go out, and why; the tones before it have sounded.
+    void toneFailed(const QString& reason);
+    // The command has gone out, as far as it could.
+    void dialFinished();
+
+private:
+    void reportFailure(const QString& reason);
+
+    std::unique_ptr<AudioOutput> output_;
+    TonePlayer player_;
+    DialLock lock_;
+    QMutex mutex_;
+    QWaitCondition acknowledged_;
+    bool awaitingAcknowledgement_ = false;
+    bool shuttingDown_ = false;
+};
+
+} // namespace tones

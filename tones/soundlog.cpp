@@ -1,0 +1,7 @@
+#include "tones/soundlog.h"
+
+namespace tones {
+
+Q_LOGGING_CATEGORY(lcSound, "dialer.sound")
+
+} // namespace tones
