@@ -1,6 +1,9 @@
 #include "tones/dialer.h"
 
 #include "tones/portaudiooutput.h"
+#include "tones/soundlog.h"
+
+#include <QFileInfo>
 
 namespace tones {
 
@@ -8,7 +11,9 @@ Dialer::Dialer(QString toneFolder, std::unique_ptr<AudioOutput> output, const QS
                QObject* parent)
     : QObject(parent), output_(output ? std::move(output) : std::make_unique<PortAudioOutput>()),
       player_(std::move(toneFolder), *output_),
-      lock_(lockPath.isEmpty() ? DialLock::defaultPath() : lockPath) {}
+      lock_(lockPath.isEmpty()
+                ? DialLock()
+                : DialLock({QFileInfo(lockPath).path()}, QFileInfo(lockPath).fileName())) {}
 
 Dialer::~Dialer() = default;
 
@@ -17,12 +22,44 @@ bool Dialer::startAudio() {
 }
 
 void Dialer::dial(const QString& command) {
-    // Without a lock (no writable runtime folder) there is nothing to wait for.
-    const bool locked = lock_.lock({});
+    stopRequested_ = false;
+    dialling_ = true;
+    const auto symbols = [](QStringView text) {
+        return int(text.size() - text.count(u' ') - text.count(u'\t'));
+    };
+    const QString noLock = lock_.lock([this] { return !stopRequested_; });
+    if (!noLock.isEmpty()) {
+        dialling_ = false;
+        if (stopRequested_) {
+            emit dialStopped(0, symbols(command), command);
+        } else {
+            // Without the lock, two dials could sound at once, mixed into one:
+            // nothing is sent.
+            qCWarning(lcSound).noquote() << "nothing sent:" << noLock;
+            emit dialRefused(noLock);
+        }
+        emit dialFinished();
+        return;
+    }
     emit dialStarted(command);
-    player_.play(command, [this](const QString& reason) { reportFailure(reason); });
-    if (locked) {
-        lock_.unlock();
+    int failures = 0;
+    const qsizetype stoppedAt = player_.play(
+        command,
+        [this, &failures](const QString& reason) {
+            ++failures;
+            reportFailure(reason);
+        },
+        [this] { return stopRequested_.load(); });
+    lock_.unlock();
+    dialling_ = false;
+    if (stoppedAt >= 0) {
+        const int sent = symbols(QStringView(command).left(stoppedAt)) - failures;
+        qCWarning(lcSound).noquote()
+            << QStringLiteral("stopped: %1 of %2 symbols went out; not sent: %3")
+                   .arg(sent)
+                   .arg(symbols(command))
+                   .arg(command.mid(stoppedAt));
+        emit dialStopped(sent, symbols(command), command.mid(stoppedAt));
     }
     emit dialFinished();
 }
@@ -45,6 +82,15 @@ void Dialer::acknowledgeFailure() {
     const QMutexLocker locker(&mutex_);
     awaitingAcknowledgement_ = false;
     acknowledged_.wakeAll();
+}
+
+void Dialer::requestStop() {
+    if (!dialling_) {
+        return;
+    }
+    stopRequested_ = true;
+    // A failure waiting for its OK waits no longer.
+    acknowledgeFailure();
 }
 
 void Dialer::prepareForShutdown() {

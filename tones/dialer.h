@@ -19,6 +19,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QWaitCondition>
+#include <atomic>
 #include <memory>
 
 namespace tones {
@@ -28,7 +29,7 @@ class Dialer final : public QObject {
 public:
     // Plays the tone files of `toneFolder` through `output` (none: the sound
     // device, through PortAudio), one dial at a time for all dialers that share
-    // `lockPath` (empty: DialLock::defaultPath()).
+    // the lock file `lockPath` (empty: the user's own, see DialLock).
     explicit Dialer(QString toneFolder, std::unique_ptr<AudioOutput> output = nullptr,
                     const QString& lockPath = QString(), QObject* parent = nullptr);
     ~Dialer() override;
@@ -43,6 +44,12 @@ public:
     // included: the dial in progress plays the rest of its command and ends.
     // Safe from any thread.
     void prepareForShutdown();
+
+    // Stops the dial in progress at the next silence between tones: no tone is
+    // cut, the rest of the command is not sent, and dialStopped() says what
+    // went out. A dial still waiting for its turn gives up and sends nothing.
+    // Safe from any thread; nothing happens when no dial runs.
+    void requestStop();
 
 public slots:
     // Starts the audio system, once, ahead of the first dial (a tenth of a
@@ -61,7 +68,12 @@ signals:
     void dialStarted(const QString& command);
     // A symbol did not go out, and why; the tones before it have sounded.
     void toneFailed(const QString& reason);
-    // The command has gone out, as far as it could.
+    // Nothing of the command was sent, and why (no lock can be had).
+    void dialRefused(const QString& reason);
+    // The dial was stopped: `sent` of the command's `symbols` went out, and the
+    // rest of the command from `notSent` on was not sent.
+    void dialStopped(int sent, int symbols, const QString& notSent);
+    // The command has gone out, as far as it could (after any of the above).
     void dialFinished();
 
 private:
@@ -74,6 +86,8 @@ private:
     QWaitCondition acknowledged_;
     bool awaitingAcknowledgement_ = false;
     bool shuttingDown_ = false;
+    std::atomic<bool> dialling_ = false;
+    std::atomic<bool> stopRequested_ = false;
 };
 
 } // namespace tones

@@ -114,11 +114,18 @@ bool TonePlayer::playToneFile(const QString& path) {
     return queued && played;
 }
 
-void TonePlayer::play(const QString& command, const FailureHandler& onFailure) {
+qsizetype TonePlayer::play(const QString& command, const FailureHandler& onFailure,
+                           const StopCheck& stop) {
     const QDir folder(folder_);
-    for (const QChar symbol : command) {
+    qsizetype stoppedAt = -1;
+    for (qsizetype position = 0; position < command.size(); ++position) {
+        const QChar symbol = command.at(position);
         if (symbol == u' ' || symbol == u'\t') {
             continue;
+        }
+        if (stop && stop()) {
+            stoppedAt = position;
+            break;
         }
         const std::optional<DtmfKey> key = dtmfKey(symbol.unicode());
         reportFailures(key ? queueTone(symbol, *key,
@@ -128,6 +135,7 @@ void TonePlayer::play(const QString& command, const FailureHandler& onFailure) {
     }
     reportFailures(finishQueuedTones(), onFailure);
     output_.close();
+    return stoppedAt;
 }
 
 } // namespace tones

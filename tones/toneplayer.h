@@ -24,12 +24,18 @@ public:
 
     TonePlayer(QString toneFolder, AudioOutput& output);
 
+    // Asked before each symbol whether dialling is to stop there.
+    using StopCheck = std::function<bool()>;
+
     // Plays the whole command and returns when its last tone has sounded. A
     // blank or tab is passed over; for any other character that is not a DTMF
     // symbol, and every tone that cannot be played, `onFailure` is called once,
     // after the tones before it have sounded, and dialling goes on with the
-    // next symbol. Lower-case a to d play as A to D.
-    void play(const QString& command, const FailureHandler& onFailure);
+    // next symbol. Lower-case a to d play as A to D. When `stop` says so before
+    // a symbol, the tones queued so far sound whole and nothing more is sent:
+    // the position of that symbol is returned; else -1.
+    qsizetype play(const QString& command, const FailureHandler& onFailure,
+                   const StopCheck& stop = {});
 
     // Plays one tone file ("1.wav" to "16.wav") to its end in a stream of its
     // own; false when it cannot be played or does not sound the key its name

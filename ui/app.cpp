@@ -7,8 +7,12 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace ui {
 namespace {
@@ -36,6 +40,56 @@ private:
     std::function<void()> then_;
 };
 
+// SIGINT and SIGTERM run `then` on the GUI thread: a signal handler only writes
+// a byte into a socket that the event loop watches.
+class TerminationSignals final : public QObject {
+public:
+    explicit TerminationSignals(std::function<void()> then) : then_(std::move(then)) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sockets_) != 0) {
+            qWarning("SIGINT and SIGTERM end the program at once: no socket pair");
+            return;
+        }
+        writeEnd_ = sockets_[0];
+        notifier_ = new QSocketNotifier(sockets_[1], QSocketNotifier::Read, this);
+        connect(notifier_, &QSocketNotifier::activated, this, [this] {
+            char byte = 0;
+            if (::read(sockets_[1], &byte, 1) == 1) {
+                then_();
+            }
+        });
+        struct sigaction action {};
+        action.sa_handler = &TerminationSignals::caught;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGINT, &action, nullptr);
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+    ~TerminationSignals() override {
+        ::signal(SIGINT, SIG_DFL);
+        ::signal(SIGTERM, SIG_DFL);
+        writeEnd_ = -1;
+        if (notifier_ != nullptr) {
+            ::close(sockets_[0]);
+            ::close(sockets_[1]);
+        }
+    }
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+private:
+    static void caught(int) {
+        const char byte = 1;
+        if (writeEnd_ >= 0) {
+            [[maybe_unused]] const auto written = ::write(writeEnd_, &byte, 1);
+        }
+    }
+
+    static inline volatile sig_atomic_t writeEnd_ = -1;
+    std::function<void()> then_;
+    int sockets_[2] = {-1, -1};
+    QSocketNotifier* notifier_ = nullptr;
+};
+
 } // namespace
 
 int runDialer(int argc, char** argv, const RunHooks& hooks) {
@@ -60,7 +114,20 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     // its own (busy) thread's queue.
     QObject::connect(&window, &DialerWindow::toneFailureAcknowledged, &dialer,
                      &tones::Dialer::acknowledgeFailure, Qt::DirectConnection);
+    QObject::connect(&dialer, &tones::Dialer::dialRefused, &window, &DialerWindow::showDialRefusal);
+    QObject::connect(&dialer, &tones::Dialer::dialStopped, &window, &DialerWindow::showDialStopped);
     QObject::connect(&dialer, &tones::Dialer::dialFinished, &window, &DialerWindow::dialFinished);
+    // Escape stops a dial at the next silence between tones; the dialer is told
+    // at once, not through its busy thread's queue.
+    QObject::connect(&window, &DialerWindow::stopRequested, &dialer, &tones::Dialer::requestStop,
+                     Qt::DirectConnection);
+    // SIGINT and SIGTERM do the same and end the program: once the event loop
+    // has ended, the wait for the dialer's thread lasts until the dial has
+    // stopped, so no tone is cut and the dial lock is left free.
+    const TerminationSignals terminationSignals([&] {
+        dialer.requestStop();
+        QCoreApplication::quit();
+    });
     dialThread.start();
 
     // Starting the audio system takes a tenth of a second of the dialer's

@@ -67,6 +67,7 @@ DialerWindow::DialerWindow(const timecal::Clock& clock, WarningBox& warnings, co
     connect(form_->elementSet, &QPlainTextEdit::textChanged, this,
             &DialerWindow::elementSetChanged);
 
+    input_.setEscapeHandler([this] { emit stopRequested(); });
     clockTimer_.setParent(this);
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &DialerWindow::refreshClock);
@@ -164,6 +165,20 @@ void DialerWindow::showToneFailure(const QString& reason) {
     Q_UNUSED(reason)
     warnings_.show(tones::kToneErrorText.toString(), tones::kToneErrorTitle.toString(),
                    [this] { emit toneFailureAcknowledged(); });
+}
+
+void DialerWindow::showDialRefusal(const QString& reason) {
+    warnings_.show(QStringLiteral("Nothing was sent: ") + reason, QStringLiteral("Nothing sent"),
+                   {});
+}
+
+void DialerWindow::showDialStopped(int sent, int symbols, const QString& notSent) {
+    warnings_.show(QStringLiteral("Dialling stopped: %1 of %2 symbols went out; not sent: %3\n"
+                                  "The spacecraft takes no command without its final \"#\".")
+                       .arg(sent)
+                       .arg(symbols)
+                       .arg(notSent),
+                   QStringLiteral("Dialling stopped"), {});
 }
 
 void DialerWindow::dialFinished() {

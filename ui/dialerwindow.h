@@ -43,6 +43,10 @@ public slots:
     // One symbol did not go out: the operator is told, and the dial waits until
     // the message is closed (toneFailureAcknowledged).
     void showToneFailure(const QString& reason);
+    // Nothing of the command was sent, and why.
+    void showDialRefusal(const QString& reason);
+    // The dial was stopped (Escape): what went out and what did not.
+    void showDialStopped(int sent, int symbols, const QString& notSent);
     // The dial asked for has ended; the window takes input again.
     void dialFinished();
 
@@ -50,6 +54,8 @@ signals:
     // A command to dial; dialFinished() must follow.
     void dialRequested(const QString& command);
     void toneFailureAcknowledged();
+    // The operator pressed Escape while a command was dialled.
+    void stopRequested();
 
 private:
     void fillFromCatalogue();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -71,6 +72,10 @@ bool InputBlock::eventFilter(QObject* watched, QEvent* event) {
     if (held_ && isUserInput(event->type()) && aimsAtWindow(watched)) {
         if (event->type() == QEvent::Close) {
             event->ignore();
+        }
+        if (event->type() == QEvent::KeyPress && onEscape_ &&
+            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+            onEscape_();
         }
         return true;
     }

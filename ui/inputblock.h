@@ -4,6 +4,7 @@
 // and change nothing (not the focus, not a text). The window keeps painting.
 
 #include <QObject>
+#include <functional>
 
 class QWidget;
 
@@ -12,6 +13,10 @@ namespace ui {
 class InputBlock final : public QObject {
 public:
     explicit InputBlock(QWidget& window) : window_(window) {}
+
+    // Escape is the one key with a meaning while input is held: it runs
+    // `onEscape` (and is dropped like everything else).
+    void setEscapeHandler(std::function<void()> onEscape) { onEscape_ = std::move(onEscape); }
 
     void hold();
     void release();
@@ -24,6 +29,7 @@ private:
     bool aimsAtWindow(QObject* watched) const;
 
     QWidget& window_;
+    std::function<void()> onEscape_;
     bool held_ = false;
 };
 
