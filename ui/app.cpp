@@ -126,7 +126,9 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     // stopped, so no tone is cut and the dial lock is left free.
     const TerminationSignals terminationSignals([&] {
         dialer.requestStop();
-        QCoreApplication::quit();
+        // exit(), not quit(): quit() asks the window to close, which it
+        // refuses while a command dials.
+        QCoreApplication::exit(0);
     });
     dialThread.start();
 
