@@ -40,6 +40,10 @@ public:
     // it failed. An estimate that errs towards fewer.
     virtual qint64 framesPlayed() const = 0;
 
+    // Where playing has got to now, in frames since the stream started; an
+    // estimate that errs towards fewer.
+    virtual qint64 playPosition() { return framesPlayed(); }
+
     // Closes the stream, dropping whatever is still queued.
     virtual void close() = 0;
 

@@ -13,11 +13,14 @@
 namespace tones {
 namespace {
 
-// Latency asked of the device: short enough that a command starts at once, long
-// enough that a busy moment of the machine does not starve the stream.
+// Latency asked of the device: the queue ahead of it, short enough that the
+// device's reports of its progress come in small steps. (Under PipeWire a queue
+// of 1.5 s reports in steps of 384 ms, too coarse to stop between two tones.)
 constexpr double kSuggestedLatency = 0.03;
 // Frames are handed over in pieces this long.
 constexpr int kPieceMs = 20;
+// Silence at the end of a command, which stopping the stream may drop.
+constexpr int kTailMs = 100;
 
 // "Pa_WriteStream: <PortAudio's text> (<the host's text>)".
 QString describe(const char* call, PaError error) {
@@ -93,9 +96,9 @@ bool PortAudioOutput::open(const AudioFormat& wanted) {
         rate = info->defaultSampleRate;
     }
     PaStream* stream = nullptr;
-    if (const PaError error =
-            Pa_OpenStream(&stream, nullptr, &params, rate, paFramesPerBufferUnspecified, paClipOff,
-                          nullptr, nullptr);
+    if (const PaError error = Pa_OpenStream(&stream, nullptr, &params, rate,
+                                            static_cast<unsigned long>(rate * kPieceMs / 1000),
+                                            paClipOff, nullptr, nullptr);
         error != paNoError) {
         return fail(describe("Pa_OpenStream", error));
     }
@@ -124,7 +127,16 @@ bool PortAudioOutput::ensureStarted() {
     // The stream starts empty: the room it offers now is all it queues.
     const long room = Pa_GetStreamWriteAvailable(stream_);
     capacity_ = room > 0 ? room : qint64(std::ceil(outputLatency_ * format_.sampleRate));
+    queued_ = 0;
     return true;
+}
+
+long PortAudioOutput::measureRoom() {
+    const long room = Pa_GetStreamWriteAvailable(stream_);
+    if (room >= 0) {
+        queued_ = std::max<qint64>(0, capacity_ - room);
+    }
+    return room;
 }
 
 bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
@@ -132,25 +144,28 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
         return false;
     }
     const qint64 piece = std::max(1, format_.sampleRate * kPieceMs / 1000);
-    QElapsedTimer sinceProgress;
-    sinceProgress.start();
+    qint64 waitedMs = 0; // while the dialer ran and the device took nothing
     for (qint64 done = 0; done < frameCount;) {
         // Handed over only as far as the device has room: PortAudio's ALSA host
         // would wait for ever on a device that takes nothing, and cannot be
         // woken.
-        const long room = Pa_GetStreamWriteAvailable(stream_);
+        const long room = measureRoom();
         if (room < 0) {
             return fail(describe("Pa_GetStreamWriteAvailable", PaError(room)));
         }
         if (room == 0) {
             const int stallLimitMs = stallLimitMs_;
-            if (sinceProgress.hasExpired(stallLimitMs)) {
+            if (waitedMs > stallLimitMs) {
                 return fail(
                     QStringLiteral("the sound device took nothing for %1 ms").arg(stallLimitMs));
             }
-            // Until about a quarter of the device's queue has played: it stays
-            // well filled.
-            QThread::usleep(std::max<unsigned long>(1000, capacity_ * 250000 / format_.sampleRate));
+            // Until a piece has played: the queue stays full, and the count of
+            // what has played stays fresh. Only the time asked for counts
+            // against the device; a dialer stopped meanwhile sleeps longer, and
+            // that is not the device's fault.
+            const qint64 sleepMs = kPieceMs;
+            QThread::msleep(static_cast<unsigned long>(sleepMs));
+            waitedMs += sleepMs;
             continue;
         }
         const qint64 count = std::min({qint64(room), piece, frameCount - done});
@@ -162,8 +177,9 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
             return fail(describe("Pa_WriteStream", error));
         }
         written_ += count;
+        queued_ += count;
         done += count;
-        sinceProgress.restart();
+        waitedMs = 0;
     }
     return true;
 }
@@ -176,13 +192,35 @@ bool PortAudioOutput::drain() {
         return true;
     }
     // Stopping drops what the device still queues (so PortAudio's ALSA host does
-    // through the PulseAudio plugin): silence as long as that queue and a piece
-    // more pushes the last sound out first, and is dropped in its place. The
-    // write returns once the sound before it has been taken.
-    const qint64 tail = capacity_ + std::max(1, format_.sampleRate * kPieceMs / 1000);
+    // through the PulseAudio plugin): a tail of silence goes last, and the
+    // stream is stopped once no more than that is left. The tail fills the
+    // queue, too: the device starts playing only once its queue is full.
+    measureRoom();
+    const qint64 tail = std::max<qint64>(format_.sampleRate * kTailMs / 1000, capacity_ - queued_);
     const std::vector<float> silence(std::size_t(tail * format_.channels), 0.0F);
     if (!write(silence.data(), tail)) {
         return false;
+    }
+    qint64 waitedMs = 0;
+    for (;;) {
+        const qint64 before = queued_;
+        const long room = measureRoom();
+        if (room < 0) {
+            return fail(describe("Pa_GetStreamWriteAvailable", PaError(room)));
+        }
+        if (queued_ <= format_.sampleRate * kTailMs / 2000) {
+            break;
+        }
+        qCDebug(lcSound) << "draining:" << queued_ << "frames queued";
+        waitedMs = queued_ < before ? 0 : waitedMs;
+        const int stallLimitMs = stallLimitMs_;
+        if (waitedMs > stallLimitMs) {
+            return fail(
+                QStringLiteral("the sound device played nothing for %1 ms").arg(stallLimitMs));
+        }
+        const qint64 sleepMs = std::clamp<qint64>(queued_ * 1000 / format_.sampleRate, 1, 50);
+        QThread::msleep(static_cast<unsigned long>(sleepMs));
+        waitedMs += sleepMs;
     }
     const PaError error = Pa_StopStream(stream_);
     started_ = false;
@@ -192,6 +230,13 @@ bool PortAudioOutput::drain() {
     return true;
 }
 
+qint64 PortAudioOutput::playPosition() {
+    if (started_ && playedAtFailure_ < 0) {
+        measureRoom();
+    }
+    return framesPlayed();
+}
+
 qint64 PortAudioOutput::framesPlayed() const {
     if (playedAtFailure_ >= 0) {
         return playedAtFailure_;
@@ -199,12 +244,9 @@ qint64 PortAudioOutput::framesPlayed() const {
     if (!started_) {
         return 0;
     }
-    // What the clock says has played, but never what the device may still have
-    // queued: a device that stalls has played nothing of that.
-    const auto byClock =
-        qint64((double(sinceStart_.elapsed()) / 1000.0 - outputLatency_) * format_.sampleRate);
-    const qint64 byQueue = written_ - capacity_;
-    return std::clamp<qint64>(std::min(byClock, byQueue), 0, written_);
+    // All that was written but what the device still held at its last report:
+    // a device that stalls or goes away has played nothing of that.
+    return std::clamp<qint64>(written_ - queued_, 0, written_);
 }
 
 bool PortAudioOutput::fail(const QString& reason) {

@@ -1,14 +1,12 @@
 #pragma once
 // The real sound output, through PortAudio's blocking write interface.
 //
-// Tones are handed over with Pa_WriteStream in pieces of at most 20 ms, so
-// that the count of what the device has taken stays fine, and never more than
-// the device has room for. A blocking write on a device that takes nothing (a
-// suspended sink) never returns with PortAudio's ALSA host, and cannot be
-// woken: aborting the stream from another thread leaves the write spinning.
-// So while the device has no room, the output sleeps until about a quarter of
-// the device's queue has played and asks again; a device that takes nothing
-// for the stall limit is given up.
+// Tones are handed over with Pa_WriteStream in pieces of at most 20 ms, and
+// never more than the device has room for: a blocking write on a device that
+// takes nothing (a suspended sink) never returns with PortAudio's ALSA host,
+// and cannot be woken. While the device has no room the output sleeps; a
+// device that takes nothing while the dialer itself runs for the stall limit
+// is given up; time the dialer spent stopped is not counted against it.
 
 #include "tones/audiooutput.h"
 
@@ -38,11 +36,14 @@ public:
     bool write(const float* frames, qint64 frameCount) override;
     bool drain() override;
     qint64 framesPlayed() const override;
+    qint64 playPosition() override;
     void close() override;
     QString errorString() const override { return error_; }
 
 private:
     bool ensureStarted();
+    // The device's room, or a negative PortAudio error; notes how much is queued.
+    long measureRoom();
     // Notes the reason and where playing had got to, logs it and reports the
     // failure.
     bool fail(const QString& reason);
@@ -54,6 +55,7 @@ private:
     double outputLatency_ = 0;
     qint64 capacity_ = 0;         // frames the device queues: its room as the stream started
     qint64 written_ = 0;          // frames handed over since the stream started
+    qint64 queued_ = 0;           // frames the device still held at the last look
     qint64 playedAtFailure_ = -1; // set once the device has failed
     QElapsedTimer sinceStart_;
     std::atomic<int> stallLimitMs_{2000};

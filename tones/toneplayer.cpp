@@ -6,11 +6,17 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <algorithm>
 #include <cmath>
 
 namespace tones {
 namespace {
+
+// Stopping at a silence keeps this far from the tones either side of it, and
+// looks where playing has got to this often.
+constexpr int kStopMarginMs = 30;
+constexpr int kStopStepMs = 5;
 
 // The frame after the last one that is not silence: a tone whose trailing
 // silence is cut off has still gone out whole.
@@ -31,7 +37,8 @@ QString symbolFailed(QChar symbol, const QString& why) {
 TonePlayer::TonePlayer(QString toneFolder, AudioOutput& output)
     : folder_(std::move(toneFolder)), output_(output) {}
 
-QStringList TonePlayer::queueTone(QChar symbol, const DtmfKey& key, const QString& path) {
+QStringList TonePlayer::queueTone(QChar symbol, qsizetype position, const DtmfKey& key,
+                                  const QString& path) {
     QString error;
     const std::optional<Samples> tone = readSoundFile(path, &error);
     if (!tone) {
@@ -57,12 +64,49 @@ QStringList TonePlayer::queueTone(QChar symbol, const DtmfKey& key, const QStrin
     }
     // Writing is paced by the device, so a device that fails during the write
     // may already have played this tone's sound.
-    queued_.push_back({symbol, queuedFrames_ + soundEnd(fitted)});
+    const qint64 sound = soundEnd(fitted);
+    queued_.push_back({symbol, position, queuedFrames_, queuedFrames_ + sound});
     queuedFrames_ += fitted.frameCount();
     if (!output_.write(fitted.frames.data(), fitted.frameCount())) {
         return dropFailedDevice();
     }
     return {};
+}
+
+qsizetype TonePlayer::stopAtSilence() {
+    const int rate = output_.format().sampleRate;
+    // The position is an estimate that errs towards fewer frames played, by up
+    // to the device's reporting step: the stop keeps this far from a tone.
+    const qint64 margin = rate * kStopMarginMs / 1000;
+    qsizetype firstDropped = -1;
+    qint64 lastAt = -1;
+    int stillMs = 0;
+    while (output_.isOpen()) {
+        const qint64 at = output_.playPosition();
+        // The first queued tone whose sound has not ended yet.
+        const auto next = std::find_if(queued_.begin(), queued_.end(),
+                                       [at](const QueuedTone& tone) { return tone.soundEnd > at; });
+        if (next == queued_.end()) {
+            break; // only silence is left
+        }
+        if (at + margin <= next->start) {
+            firstDropped = next->position; // in the silence before it
+            break;
+        }
+        // A device that plays nothing more will not reach the silence.
+        stillMs = at == lastAt ? stillMs + kStopStepMs : 0;
+        lastAt = at;
+        if (stillMs > 2000) {
+            firstDropped = next->position;
+            break;
+        }
+        QThread::msleep(kStopStepMs);
+    }
+    // What is still queued is dropped: silence, and tones not begun.
+    output_.close();
+    queued_.clear();
+    queuedFrames_ = 0;
+    return firstDropped;
 }
 
 QStringList TonePlayer::dropFailedDevice() {
@@ -108,7 +152,7 @@ void TonePlayer::reportFailures(QStringList reasons, const FailureHandler& onFai
 
 bool TonePlayer::playToneFile(const QString& path) {
     const std::optional<DtmfKey> key = dtmfKeyOfFileName(QFileInfo(path).fileName().toStdString());
-    const bool queued = key && queueTone(QChar(key->symbol), *key, path).isEmpty();
+    const bool queued = key && queueTone(QChar(key->symbol), 0, *key, path).isEmpty();
     const bool played = output_.isOpen() && finishQueuedTones().isEmpty();
     output_.close();
     return queued && played;
@@ -124,11 +168,12 @@ qsizetype TonePlayer::play(const QString& command, const FailureHandler& onFailu
             continue;
         }
         if (stop && stop()) {
-            stoppedAt = position;
+            const qsizetype dropped = stopAtSilence();
+            stoppedAt = dropped >= 0 ? dropped : position;
             break;
         }
         const std::optional<DtmfKey> key = dtmfKey(symbol.unicode());
-        reportFailures(key ? queueTone(symbol, *key,
+        reportFailures(key ? queueTone(symbol, position, *key,
                                        folder.filePath(QString::fromStdString(toneFileName(*key))))
                            : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))},
                        onFailure);

@@ -47,7 +47,12 @@ private:
     // will not go out: this one, when it cannot be played; when the device
     // fails meanwhile, every queued tone, this one included, that had not
     // sounded yet.
-    QStringList queueTone(QChar symbol, const DtmfKey& key, const QString& path);
+    QStringList queueTone(QChar symbol, qsizetype position, const DtmfKey& key,
+                          const QString& path);
+    // Lets the queued tones play until playing is in a silence between two of
+    // them, and drops the rest there: no tone is cut. The command position of
+    // the first tone dropped, or -1 when every queued tone has sounded.
+    qsizetype stopAtSilence();
     // Waits until the queued tones have played; why those that did not sound
     // because the device failed did not.
     QStringList finishQueuedTones();
@@ -59,7 +64,9 @@ private:
 
     struct QueuedTone {
         QChar symbol;
-        qint64 soundEnd; // the frame after its last sound, counted from the stream's start
+        qsizetype position; // in the command
+        qint64 start;       // its first frame, counted from the stream's start
+        qint64 soundEnd;    // the frame after its last sound
     };
 
     QString folder_;
