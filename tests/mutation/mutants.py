@@ -239,8 +239,8 @@ MUTANTS = [
          desc="Time-set command: weekday digit counted from Monday = 0, one off every day "
               "(for: the weekday formula's leap-year correction in January only)",
          file="commands/timecommand.cpp",
-         old="dayOfWeek() % 7",
-         new="(dayOfWeek() + 6) % 7"),
+         old="t.date().dayOfWeek() % 7",
+         new="(t.date().dayOfWeek() + 6) % 7"),
     dict(id="M34", area="timecal",
          desc="Epoch: day of year counted from 0 (1 January = day 0) "
               "(for: DayOfYear 0-based)",
