@@ -29,14 +29,14 @@ struct DialRecord {
                                           std::unique_ptr<tones::AudioOutput> output,
                                           const std::function<void()>& onFailure = {}) {
         auto made = std::make_unique<tones::Dialer>(folder, std::move(output));
-        tones::Dialer* dialer = made.get();
-        const auto failed = [this, dialer, onFailure](const QString& reason) {
+        tones::Dialer* watched = made.get();
+        const auto failed = [this, watched, onFailure](const QString& reason) {
             note("!" + reason.mid(1, 1), reason);
-            onFailure ? onFailure() : dialer->acknowledgeFailure();
+            onFailure ? onFailure() : watched->acknowledgeFailure();
         };
-        QObject::connect(dialer, &tones::Dialer::dialStarted, dialer, [this] { note("["); });
-        QObject::connect(dialer, &tones::Dialer::toneFailed, dialer, failed);
-        QObject::connect(dialer, &tones::Dialer::dialFinished, dialer, [this] { note("]"); });
+        QObject::connect(watched, &tones::Dialer::dialStarted, watched, [this] { note("["); });
+        QObject::connect(watched, &tones::Dialer::toneFailed, watched, failed);
+        QObject::connect(watched, &tones::Dialer::dialFinished, watched, [this] { note("]"); });
         return made;
     }
     // The events since the last take(), joined by blanks; the reasons are cleared too.

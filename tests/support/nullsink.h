@@ -20,8 +20,6 @@ class NullSinkServer {
 public:
     explicit NullSinkServer(SoundServer kind = SoundServer::PulseAudio) : kind_(kind) {}
     ~NullSinkServer() { stop(); }
-    NullSinkServer(const NullSinkServer&) = delete;
-    NullSinkServer& operator=(const NullSinkServer&) = delete;
 
     // The server named by DIAL_SOUND_SERVER: "pipewire", else PulseAudio.
     static SoundServer fromEnvironment() {
