@@ -28,7 +28,7 @@ class DialEndToEnd : public QObject {
     // A folder of tone files: steps apart by ";", each the options of a run of
     // the tone generator, or "1.wav=5.wav" for a file made a copy of another.
     QString toneFiles(const QString& steps) {
-        const QString folder = work.filePath(QString::number(qHash(steps))) + '/';
+        QString folder = work.filePath(QString::number(qHash(steps))) + '/';
         for (const QString& step : steps.split(';')) {
             const QString copied = step.section('=', 0, 0), from = step.section('=', 1);
             const bool done =

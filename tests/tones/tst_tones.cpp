@@ -27,7 +27,7 @@ tones::Samples sound(const QList<double>& hz, double ms = 100, double dbfs = -6,
         for (double f : hz) {
             value += std::sin(2 * std::numbers::pi * f * t) / hz.size();
         }
-        s.frames[std::size_t(lead + i)] = float(
+        s.frames[std::size_t(lead) + std::size_t(i)] = float(
             std::pow(10, dbfs / 20) * std::pow(std::sin(std::numbers::pi / 2 * fade), 2) * value);
     }
     return s;
