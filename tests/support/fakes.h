@@ -1,73 +1,93 @@
 #pragma once
-// A stand-in for the sound output, for tests of logic.
+// What a dial did, noted in order, and a stand-in for the sound output.
 
-#include "tones/audiooutput.h"
+#include "tones/dialer.h"
 
+#include <QMutex>
+#include <QStringList>
 #include <functional>
-#include <vector>
 
 namespace testing {
 
-// Records every write as one block of frames.
-class RecordingOutput : public tones::AudioOutput {
-public:
-    bool deviceAvailable = true;
-    int failWriteNumber = -1;        // the write (counted from 0) that fails
-    qint64 playedAtFailure = -1;     // what had played when it failed; -1: all
-    tones::AudioFormat deviceRate{}; // a rate the device insists on, if set
-    // Told of each write and drain ("write", "drain") as it begins.
-    std::function<void(const QString& call)> onCall;
-    std::vector<std::vector<float>> blocks;
-    int opens = 0;
-    int drains = 0;
-    int writes = 0;
+// Noted from any thread: "[" as a dial starts, "!" and the symbol of each failure,
+// "]" as it finishes, and whatever else is noted between.
+struct DialRecord {
+    QMutex mutex;
+    QStringList events;
+    QStringList reasons; // why each failure
 
-    bool initialize() override { return deviceAvailable; }
-    bool open(const tones::AudioFormat& wanted) override {
-        if (!deviceAvailable) {
-            return false;
-        }
-        ++opens;
-        format_ = wanted;
-        if (deviceRate.sampleRate != 0) {
-            format_ = deviceRate;
-        }
-        open_ = true;
-        return true;
+    void note(const QString& event, const QString& reason = {}) {
+        const QMutexLocker locker(&mutex);
+        events << event;
+        if (!reason.isEmpty())
+            reasons << reason;
     }
-    bool isOpen() const override { return open_; }
-    tones::AudioFormat format() const override { return format_; }
-    bool write(const float* frames, qint64 count) override {
-        if (onCall) {
-            onCall(QStringLiteral("write"));
+    // A dialer of the tone files in `folder` through `output`, with the program's
+    // lock, whose signals are noted on its own thread; without `onFailure` each
+    // failure is acknowledged at once.
+    std::unique_ptr<tones::Dialer> dialer(const QString& folder,
+                                          std::unique_ptr<tones::AudioOutput> output,
+                                          const std::function<void()>& onFailure = {}) {
+        auto made = std::make_unique<tones::Dialer>(folder, std::move(output));
+        tones::Dialer* watched = made.get();
+        const auto failed = [this, watched, onFailure](const QString& reason) {
+            note("!" + reason.mid(1, 1), reason);
+            onFailure ? onFailure() : watched->acknowledgeFailure();
+        };
+        QObject::connect(watched, &tones::Dialer::dialStarted, watched, [this] { note("["); });
+        QObject::connect(watched, &tones::Dialer::toneFailed, watched, failed);
+        QObject::connect(watched, &tones::Dialer::dialFinished, watched, [this] { note("]"); });
+        return made;
+    }
+    // The events since the last take(), joined by blanks; the reasons are cleared too.
+    QString take() {
+        const QMutexLocker locker(&mutex);
+        reasons.clear();
+        return std::exchange(events, {}).join(u' ');
+    }
+};
+
+// Notes its calls: "o" an open, for each write the number n of the tone file it
+// held (its length tells: 40 + 5n ms at 8 kHz) and "x" if it failed, "d" a drain,
+// "c" the close of an open stream.
+struct FakeOutput : tones::AudioOutput {
+    std::function<void(const QString&)> note;
+    bool device = true;
+    int failingWrite = -1;       // from 0
+    qint64 playedAtFailure = -1; // -1: all that was written
+    int writes = 0;
+    qint64 written = 0; // since the stream last started
+    tones::AudioFormat opened;
+
+    bool initialize() override { return device; }
+    bool open(const tones::AudioFormat& wanted) override {
+        if (device) {
+            note("o");
+            opened = wanted;
         }
-        if (writes++ == failWriteNumber) {
-            return false;
-        }
-        written_ += count;
-        blocks.emplace_back(frames, frames + count * format_.channels);
-        return true;
+        return device;
+    }
+    bool isOpen() const override { return opened.sampleRate != 0; }
+    tones::AudioFormat format() const override { return opened; }
+    bool write(const float*, qint64 frames) override {
+        const bool ok = writes++ != failingWrite;
+        note(QString::number((frames * 1000 / opened.sampleRate - 40) / 5) + (ok ? "" : "x"));
+        written += ok ? frames : 0;
+        return ok;
     }
     bool drain() override {
-        if (onCall) {
-            onCall(QStringLiteral("drain"));
-        }
-        ++drains;
-        written_ = 0;
+        note("d");
+        written = 0;
         return true;
     }
-    qint64 framesPlayed() const override {
-        return playedAtFailure >= 0 ? playedAtFailure : written_;
+    qint64 framesPlayed() const override { return playedAtFailure < 0 ? written : playedAtFailure; }
+    void close() override {
+        if (isOpen()) {
+            note("c");
+        }
+        opened = {};
     }
-    void close() override { open_ = false; }
-    QString errorString() const override {
-        return deviceAvailable ? QStringLiteral("device failed") : QStringLiteral("no device");
-    }
-
-private:
-    tones::AudioFormat format_;
-    bool open_ = false;
-    qint64 written_ = 0;
+    QString errorString() const override { return device ? "device failed" : "no device"; }
 };
 
 } // namespace testing

@@ -2,8 +2,6 @@
 #include "ui/platform.h"
 #include "ui_dialerwindow.h"
 
-#include <QMessageBox>
-#include <QSignalSpy>
 #include <QTest>
 
 // A clock that says what the test sets.
@@ -32,16 +30,19 @@ class WindowTest : public QObject {
 
     FixedClock clock;
     HeldWarnings warnings;
-    QStringList dialled;
+    QStringList dialled; // each command asked for, if the last-sent display showed it then
     bool finishAtOnce = true;
     std::unique_ptr<ui::DialerWindow> window;
 
     const Ui::DialerWindow& form() const { return window->form(); }
     void tick() { QMetaObject::invokeMethod(window->findChild<QTimer*>(), "timeout"); }
-    QString focusName() const { return QApplication::focusWidget()->objectName(); }
+    // Runs the event loop until `done` holds; if it never does, ctest's timeout ends the test.
+    template <typename Done> void until(Done done) {
+        while (!done())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 
 private slots:
-    void initTestCase() { ui::registerWindowFonts(); }
     void init() {
         dialled.clear();
         finishAtOnce = true;
@@ -50,12 +51,12 @@ private slots:
         window = std::make_unique<ui::DialerWindow>(
             clock, warnings, QLocale(QLocale::English, QLocale::UnitedKingdom));
         connect(window.get(), &ui::DialerWindow::dialRequested, this, [this](const QString& c) {
-            dialled << c;
+            dialled << (form().lastSent->text() == "last sent: " + c ? c : "not shown: " + c);
             if (finishAtOnce)
                 window->dialFinished();
         });
         window->show();
-        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        until([this] { return window->isActiveWindow(); });
     }
 
     void layout() {
@@ -75,16 +76,6 @@ private slots:
             seen += shown.isEmpty() ? '.' : shown == button->rect() ? 'O' : '?';
         }
         QCOMPARE(seen, "....OO...OOOO.........O.....");
-        QStringList labels;
-        for (const QLabel* label :
-             {form().setLowTempLabel, form().sysDataLabel, form().setOleLabel})
-            labels << label->text();
-        QCOMPARE(labels, (QStringList{"SET_LOW_TEMP", "SYS_DATA", "SET OLE"}));
-        // Typing limits, and the initial values of the thresholds.
-        QCOMPARE(form().lowBattValue->maxLength(), 3);
-        QCOMPARE(form().resendStop->maxLength(), 5);
-        QCOMPARE(form().freeText->maxLength(), std::numeric_limits<int>::max());
-        QCOMPARE(form().lastSent->text(), "last sent: ");
     }
 
     void tabOrder() {
@@ -99,27 +90,24 @@ private slots:
             "testPacket unusedNumber").split(' ');
         // clang-format on
         for (const QString& name : expected) {
-            QCOMPARE(focusName().remove("Button"), name);
+            QCOMPARE(QApplication::focusWidget()->objectName().remove("Button"), name);
             QTest::keyClick(window->windowHandle(), Qt::Key_Tab);
         }
     }
 
     // Typing "box=text" (within the box's typing limit, as typed or pasted) and
-    // pressing buttons (a number: the command button of that index), in order:
+    // pressing buttons (by name, or a number: the command button of that index), in order:
     // the command sent, shown as last sent, and the packet rows' colours.
     void entries_data() {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("sent");
         QTest::addColumn<QString>("colours");
         // clang-format off
-        QTest::newRow("fixed, visible") << QStringList{"4"} << "**35##" << "grey grey grey grey";
-        QTest::newRow("fixed, hidden") << QStringList{"7"} << "**31##" << "grey grey grey grey";
         QTest::newRow("thresholds' defaults") << QStringList{"12", "11", "10", "9"} << "**13#200#|**14#200#|**15#178#|**16#170#" << "grey grey grey grey";
         QTest::newRow("threshold typed, 3 kept") << QStringList{"lowBattValue=1234", "10"} << "**15#123#" << "grey grey grey grey";
         QTest::newRow("pointer pair, 5 kept") << QStringList{"pointerOut=0004567", "17"} << "**39#0000000045#" << "red red grey grey";
         QTest::newRow("resend pair") << QStringList{"resendStart=12", "18"} << "**40#1200000#" << "grey grey red red";
         QTest::newRow("free text, any length") << QStringList{"freeText=" + QString("**1#").repeated(10000), "21"} << QString("**1#").repeated(10000) << "grey grey grey grey";
-        QTest::newRow("free text as it stands") << QStringList{"freeText=1 2x", "21"} << "1 2x" << "grey grey grey grey";
         QTest::newRow("element set") << QStringList{"elementSet=ISS\r\n" + kLine1 + "\r\n" + kLine2, "19"} << "**11#2059A517825280A00016717010270B3051A6415279A45640010483281A6924180A123415A584612342#" << "grey grey grey grey";
         QTest::newRow("corrupt element set: nothing sent") << QStringList{"4", "elementSet=" + kLine1, "19"} << "**35##" << "grey grey grey grey";
         QTest::newRow("time") << QStringList{"20"} << "**10#1123182280212#" << "grey grey grey grey";
@@ -131,8 +119,6 @@ private slots:
         QTest::newRow("stop raised") << QStringList{"resendStart=00300", "resendStop=00400"} << "" << "grey grey green green";
         QTest::newRow("only the changed box's length") << QStringList{"pointerOut=12", "pointerIn=00050"} << "" << "green green grey grey";
         QTest::newRow("right box changed last") << QStringList{"pointerIn=12", "pointerOut=00001"} << "" << "green green grey grey";
-        QTest::newRow("characters, not digits") << QStringList{"pointerOut=00010", "pointerIn=12a45"} << "" << "green green grey grey";
-        QTest::newRow("blank inside") << QStringList{"pointerOut=00050", "pointerIn=0 100"} << "" << "green green grey grey";
         QTest::newRow("beyond double range") << QStringList{"pointerIn=9E999"} << "" << "red red grey grey";
         QTest::newRow("pointer reset") << QStringList{"pointerIn=00100", "pointerOut=00400", "pointerReset", "17"} << "**39#0000000000#" << "green green grey grey";
         QTest::newRow("resend reset") << QStringList{"resendStart=00400", "resendStop=00300", "resendReset", "18"} << "**40#0000000000#" << "grey grey green green";
@@ -142,22 +128,18 @@ private slots:
         QFETCH(QStringList, steps);
         QFETCH(QString, sent);
         QFETCH(QString, colours);
-        const QHash<QString, QLineEdit*> boxes{
-            {"lowBattValue", form().lowBattValue}, {"pointerIn", form().pointerIn},
-            {"pointerOut", form().pointerOut},     {"resendStart", form().resendStart},
-            {"resendStop", form().resendStop},     {"freeText", form().freeText}};
         for (const QString& step : steps) {
+            const QString name = step.section('=', 0, 0);
             bool isIndex = false;
-            const int index = step.toInt(&isIndex);
-            if (isIndex) {
+            if (const int index = step.toInt(&isIndex); isIndex) {
                 window->commandButton(index)->click();
-                QTRY_VERIFY(!window->isDialling());
-            } else if (step == "pointerReset" || step == "resendReset") {
-                (step == "pointerReset" ? form().pointerReset : form().resendReset)->click();
-            } else if (step.startsWith("elementSet=")) {
+                until([this] { return !window->isDialling(); });
+            } else if (name == "elementSet") {
                 form().elementSet->setPlainText(step.section('=', 1));
-            } else { // a box takes no more than it would take typed
-                boxes.value(step.section('=', 0, 0))->setText(step.section('=', 1));
+            } else if (auto* box = window->findChild<QLineEdit*>(name)) {
+                box->setText(step.section('=', 1)); // no more than it would take typed
+            } else {
+                window->findChild<QAbstractButton*>(name)->click();
             }
         }
         QCOMPARE(dialled.join('|'), sent);
@@ -175,13 +157,18 @@ private slots:
         // Input arriving while a command dials changes nothing, not even the
         // focus, and is not run afterwards; a close request is refused, and the
         // clock stands still. Input is sent through the window, as the window
-        // system delivers it.
+        // system delivers it. A tone that failed meanwhile is one box, and the
+        // dial goes on once it is closed.
         finishAtOnce = false;
+        int acknowledged = 0;
+        connect(window.get(), &ui::DialerWindow::toneFailureAcknowledged, this,
+                [&] { ++acknowledged; });
         QWindow* handle = window->windowHandle();
         form().msk2k4Button->setFocus();
         QTest::keyClick(handle, Qt::Key_Space);
         QCOMPARE(dialled, QStringList{"**31##"});
         QVERIFY(window->isDialling());
+        window->showToneFailure("'3': 3.wav: no such file");
         QTest::mouseClick(handle, Qt::LeftButton, {},
                           form().setLowTempButton->mapTo(window.get(), QPoint(9, 9)));
         QTest::keyClick(handle, Qt::Key_Tab);
@@ -194,70 +181,41 @@ private slots:
         QCOMPARE(dialled, QStringList{"**31##"});
         QCOMPARE(QApplication::focusWidget(), form().msk2k4Button);
         QCOMPARE(form().utcClock->text(), QString());
+        QCOMPARE(warnings.shown, QStringList{"Error: Error playing DTMF tone"});
+        QCOMPARE(acknowledged, 0);
+        warnings.close();
+        QCOMPARE(acknowledged, 1);
         // Once the dial has finished the window answers again, from where the focus was.
         window->dialFinished();
-        QTRY_VERIFY(!window->isDialling());
+        until([this] { return !window->isDialling(); });
         finishAtOnce = true;
         QTest::keyClick(handle, Qt::Key_Space);
         QCOMPARE(dialled, (QStringList{"**31##", "**31##"}));
-        QTRY_VERIFY(!window->isDialling());
         tick();
         QVERIFY(!form().utcClock->text().isEmpty());
     }
 
-    void toneFailures() {
-        // Each failure is one box; the dial goes on only when it is closed.
-        QSignalSpy acknowledged(window.get(), &ui::DialerWindow::toneFailureAcknowledged);
-        window->showToneFailure("1.wav: no such file");
-        QCOMPARE(warnings.shown, QStringList{"Error: Error playing DTMF tone"});
-        QCOMPARE(acknowledged.size(), 0);
-        warnings.close();
-        QCOMPARE(acknowledged.size(), 1);
-    }
-
     void statusDisplays_data() {
-        QTest::addColumn<QDateTime>("utc");
-        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QDateTime>("local"); // the computer's time, in its zone
         QTest::addColumn<QString>("elementSet");
         QTest::addColumn<QString>("shows"); // the clock | the element set's age
         // clang-format off
-        QTest::newRow("same day") << QDateTime(QDate(2012, 3, 1), QTime(23, 30, 5), Qt::UTC) << QDate(2012, 3, 1) << kLine1 + "\n" + kLine2 << "Thursday, 1 March 2012 23:30:05 | TLE is 2 days old";
-        QTest::newRow("local date a day ahead") << QDateTime(QDate(2012, 3, 1), QTime(23, 30, 5), Qt::UTC) << QDate(2012, 3, 2) << kLine1 + "\n" + kLine2 << "Thursday, 1 March 2012 23:30:05 | TLE is 3 days old";
-        QTest::newRow("into the next year") << QDateTime(QDate(2027, 1, 1), QTime(1, 15, 59), Qt::UTC) << QDate(2026, 12, 31) << "1 25544U 98067A   25360.5" << "Friday, 1 January 2027 01:15:59 | TLE is 370 days old";
-        QTest::newRow("epoch ahead") << QDateTime(QDate(2026, 1, 5), QTime(0, 0), Qt::UTC) << QDate(2026, 1, 5) << "1 25544U 98067A   26010.0" << "Monday, 5 January 2026 00:00:00 | TLE is -5 days old";
-        QTest::newRow("no epoch") << QDateTime(QDate(2026, 1, 5), QTime(0, 0), Qt::UTC) << QDate(2026, 1, 5) << "1 25544U 98067A   26O01.0" << "Monday, 5 January 2026 00:00:00 | ";
+        QTest::newRow("same day") << QDateTime(QDate(2012, 3, 1), QTime(23, 30, 5), Qt::UTC) << kLine1 + "\n" + kLine2 << "Thursday, 1 March 2012 23:30:05 | TLE is 2 days old";
+        QTest::newRow("local date a day ahead") << QDateTime(QDate(2012, 3, 2), QTime(0, 30, 5), Qt::OffsetFromUTC, 3600) << kLine1 + "\n" + kLine2 << "Thursday, 1 March 2012 23:30:05 | TLE is 3 days old";
+        QTest::newRow("into the next year") << QDateTime(QDate(2026, 12, 31), QTime(23, 15, 59), Qt::OffsetFromUTC, -7200) << "1 25544U 98067A   25360.5" << "Friday, 1 January 2027 01:15:59 | TLE is 370 days old";
+        QTest::newRow("epoch ahead") << QDateTime(QDate(2026, 1, 5), QTime(0, 0), Qt::UTC) << "1 25544U 98067A   26010.0" << "Monday, 5 January 2026 00:00:00 | TLE is -5 days old";
+        QTest::newRow("no epoch") << QDateTime(QDate(2026, 1, 5), QTime(0, 0), Qt::UTC) << "1 25544U 98067A   26O01.0" << "Monday, 5 January 2026 00:00:00 | ";
         // clang-format on
     }
     void statusDisplays() {
-        QFETCH(QDateTime, utc);
-        QFETCH(QDate, today);
+        QFETCH(QDateTime, local);
         QFETCH(QString, elementSet);
         QFETCH(QString, shows);
-        clock.utc = utc;
-        clock.today = today;
+        clock.utc = local.toUTC();
+        clock.today = local.date();
         form().elementSet->setPlainText(elementSet);
         tick();
         QCOMPARE(form().utcClock->text() + " | " + form().elementSetAge->text(), shows);
-        // The age changes with the box only, not with the clock.
-        clock.today = today.addDays(1);
-        tick();
-        QCOMPARE(form().elementSetAge->text(), shows.section(" | ", 1));
-    }
-
-    void realWarningBox() {
-        ui::QtWarningBox box(window.get());
-        bool closed = false;
-        box.show("Error playing DTMF tone", "Error", [&] { closed = true; });
-        auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        QVERIFY(shown != nullptr);
-        // A warning icon, modal for the whole program, one button; it does not wait.
-        QCOMPARE(shown->windowTitle() + "|" + shown->text(), "Error|Error playing DTMF tone");
-        QCOMPARE(shown->icon(), QMessageBox::Warning);
-        QCOMPARE(shown->windowModality(), Qt::ApplicationModal);
-        QCOMPARE(shown->buttons().size(), 1);
-        QVERIFY(!closed);
-        shown->button(QMessageBox::Ok)->click();
-        QVERIFY(closed);
     }
 };
 

@@ -1,4 +1,6 @@
+#include "commands/composer.h"
 #include "commands/elements.h"
+#include "commands/timecommand.h"
 
 #include <QTest>
 
@@ -8,40 +10,49 @@ using namespace commands;
 // clang-format off
 const QString kLine1 = "1 99999U 12999A   23154.51782528 -.00016717  12345-6 -79876-5 0  9007";
 const QString kLine2 = "2 99999  51.6415 279.4564 0010483 281.6924 180.1234 15.58461234123457";
-const QString kFromLine1 = "**11#" "3154" "A" "51782528" "0A" "00016717" "6" "79876" "B" "5";
-const QString kCommand = kFromLine1 + "051" "A" "6415" "279" "A" "4564" "0010483" "281" "A" "6924" "180" "A" "1234" "15" "A" "58461234" "2" "#";
+const QString kCommand = "**11#" "3154" "A" "51782528" "0A" "00016717" "6" "79876" "B" "5" "051" "A" "6415" "279" "A" "4564" "0010483" "281" "A" "6924" "180" "A" "1234" "15" "A" "58461234" "2" "#";
 // clang-format on
 
-class Elements : public QObject {
+class Commands : public QObject {
     Q_OBJECT
 private slots:
-    // Pasted text, and the two lines and the command found in it.
-    void read_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("line1");
-        QTest::addColumn<QString>("line2");
-        QTest::addColumn<QString>("command");
+    // Buttons pressed one after the other, and the commands they send, joined by
+    // "|" (a refused one: why it was refused). Every value holds its own name between blanks;
+    // the element set is pasted with a title, line breaks of every kind and
+    // blanks around its lines; the time is given in a zone of its own, and the
+    // command sends it as UTC.
+    void press_data() {
+        QTest::addColumn<QString>("elementSet");
+        QTest::addColumn<QList<int>>("buttons");
+        QTest::addColumn<QString>("sent");
+        const QString tle = "12 SAT\r\n  " + kLine1 + " \r\t" + kLine2;
         // clang-format off
-        QTest::newRow("LF") << kLine1 + "\n" + kLine2 << kLine1 << kLine2 << kCommand;
-        QTest::newRow("title, CR LF") << "12 SAT\r\n" + kLine1 + "\r\n" + kLine2 + "\r\n" << kLine1 << kLine2 << kCommand;
-        QTest::newRow("CR, blanks") << "\r  " + kLine1 + " \r\t" + kLine2 << kLine1 << kLine2 << kCommand;
-        QTest::newRow("short lines") << kLine1.left(58) + "\n" + kLine2.left(50) << kLine1.left(58) << kLine2.left(50)
-                                     << "**11#3154A517825280A0001671767987B051A6415279A45640010483281A6924180A123A#";
-        QTest::newRow("one line") << kLine1 << kLine1 << "" << kFromLine1 + "AAAAA#";
-        QTest::newRow("first 1, first 2 after it") << "2 x\n1 a\n1 b\n2y\n2 c\n2 d" << "1 a" << "2 c" << "**11#A0ABAAAAA#";
-        QTest::newRow("no pair: first two lines") << "\n2 b\n\n1 a\n1 c" << "2 b" << "1 a" << "**11#A0ABAAAAA#";
-        QTest::newRow("empty") << "" << "" << "" << "**11#A0ABAAAAA#";
+        QTest::newRow("system") << tle << QList<int>{0, 1, 2, 3, 6, 7, 8} << "**47##|**38##|**33##|**34##|**30##|**31##|**32##";
+        QTest::newRow("request data") << tle << QList<int>{4, 5, 22, 23, 24, 25, 26, 27} << "**35##|**36##|**60##|**61##|**62##|**64##|**65##|**66##";
+        QTest::newRow("ADCS") << tle << QList<int>{13, 14, 15, 16} << "**42##|**44##|**46##|**41##";
+        QTest::newRow("thresholds") << tle << QList<int>{12, 11, 10, 9} << "**13# lowTemp #|**14# okTemp #|**15# lowBatt #|**16# critBatt #";
+        QTest::newRow("packet pairs joined") << tle << QList<int>{17, 18} << "**39# pointerIn  pointerOut #|**40# resendStart  resendStop #";
+        QTest::newRow("free text unchanged") << tle << QList<int>{21} << " freeText ";
+        QTest::newRow("elements and time") << tle << QList<int>{19, 20} << kCommand + "|**10#1123182280212#";
+        QTest::newRow("corrupt element set refused, nothing else") << kLine1 << QList<int>{19, 12} << "The element set was not sent: expected line 2, beginning with \"2 \", after line 1.|**13# lowTemp #";
         // clang-format on
     }
-    void read() {
-        QFETCH(QString, text);
-        QFETCH(QString, line1);
-        QFETCH(QString, line2);
-        QFETCH(QString, command);
-        const ElementSet set = readElementSet(text);
-        QCOMPARE(set.line1, line1);
-        QCOMPARE(set.line2, line2);
-        QCOMPARE(buildElementsCommand(set), command);
+    void press() {
+        QFETCH(QString, elementSet);
+        QFETCH(QList<int>, buttons);
+        QFETCH(QString, sent);
+        const QDateTime utc(QDate(2012, 2, 28), QTime(18, 23, 17), Qt::UTC);
+        // clang-format off
+        const CommandValues values{" lowTemp ", " okTemp ", " lowBatt ", " critBatt ", " pointerIn ",
+                                   " pointerOut ", " resendStart ", " resendStop ", " freeText ",
+                                   elementSet, utc.toOffsetFromUtc(-5 * 3600)};
+        // clang-format on
+        QStringList commands;
+        for (int button : buttons) {
+            const ComposedCommand composed = composeCommand(*findCommand(button), values);
+            commands << composed.command + composed.refusal;
+        }
+        QCOMPARE(commands.join(u'|'), sent);
     }
 
     // Pasted text and what is wrong with it ("" when nothing is).
@@ -60,8 +71,6 @@ private slots:
         const QString tle = kLine1 + "\n" + kLine2;
         const QString junk = QString("*#abcd 1 2 x").repeated(180000);
         // clang-format off
-        QTest::newRow("good") << tle << "";
-        QTest::newRow("title, CR LF") << "ISS (ZARYA)\r\n" + kLine1 + "\r\n" + kLine2 + "\r\n" << "";
         QTest::newRow("CR, empty lines, blanks around") << "\r\n \r  " + kLine1 + " \r\r\t" + kLine2 + "  " << "";
         QTest::newRow("empty") << " \n\r\n" << "the element set box is empty.";
         QTest::newRow("line 1 alone") << kLine1 << "expected line 2, beginning with \"2 \", after line 1.";
@@ -79,7 +88,7 @@ private slots:
         QTest::newRow("blank in a fraction") << kLine1 + "\n" + with(kLine2, 14, ' ') << "line 2, column 14: expected a digit, found \" \".";
         QTest::newRow("leading blanks padded") << kLine1 + "\n" + with(with(with(kLine2, 53, ' '), 64, ' '), 65, ' ') << "";
         QTest::newRow("blank after a digit") << kLine1 + "\n" + with(kLine2, 65, ' ') << "line 2, column 65: expected a digit, found \" \".";
-        QTest::newRow("blank ends a padded field") << kLine1 + "\n" + with(kLine2, 11, ' ') << "line 2, column 11: expected a digit, found \" \".";
+        QTest::newRow("a padded field all blank") << kLine1 + "\n" + with(with(kLine2, 10, ' '), 11, ' ') << "line 2, column 11: expected a digit, found \" \".";
         QTest::newRow("checksum of line 1") << kLine1.left(68) + "8\n" + kLine2 << "line 1, column 69: expected the checksum 7, found \"8\".";
         QTest::newRow("checksum of line 2") << kLine1 + "\n" + kLine2.left(68) + "0" << "line 2, column 69: expected the checksum 7, found \"0\".";
         QTest::newRow("minus counts one") << QString(kLine1).replace(33, 1, ' ') + "\n" + kLine2 << "line 1, column 69: expected the checksum 6, found \"7\".";
@@ -100,7 +109,22 @@ private slots:
             got << epochDate(QString(18, u' ') + epoch).value_or(QDate()).toString(Qt::ISODate);
         QCOMPARE(got.join(u'|'), "2023-06-03|1957-01-01|2056-12-31|2024-02-29||||");
     }
+
+    // At 00:00:03 UTC the command sends the moment six seconds before, in the day
+    // before: seconds, minutes, hours, weekday digit (Sunday = 0), day, month,
+    // two-digit year. Across leap days, centuries and years' ends.
+    void timeCommand() {
+        QStringList sent;
+        for (const QDate day :
+             {QDate(2012, 1, 2), QDate(2012, 3, 1), QDate(2000, 3, 1), QDate(2000, 1, 1),
+              QDate(2026, 12, 6), QDate(2100, 3, 2), QDate(1900, 3, 1)})
+            sent << buildTimeCommand(QDateTime(day, QTime(0, 0, 3), Qt::UTC));
+        // clang-format off
+        QCOMPARE(sent.join('|'), "**10#5759230010112#|**10#5759233290212#|**10#5759232290200#|**10#5759235311299#|"
+                                 "**10#5759236051226#|**10#5759231010300#|**10#5759233280200#");
+        // clang-format on
+    }
 };
 
-QTEST_GUILESS_MAIN(Elements)
-#include "tst_elements.moc"
+QTEST_GUILESS_MAIN(Commands)
+#include "tst_commands.moc"
