@@ -13,10 +13,12 @@
 namespace tones {
 namespace {
 
-// Latency asked of the device: the queue ahead of it, short enough that the
-// device's reports of its progress come in small steps. (Under PipeWire a queue
-// of 1.5 s reports in steps of 384 ms, too coarse to stop between two tones.)
-constexpr double kSuggestedLatency = 0.03;
+// Latency asked of the device: the queue ahead of it. Long enough that a busy
+// machine does not starve it (30 ms did, on two loaded cores: a tone heard
+// twice), short enough that the device reports its progress in small steps
+// (under PipeWire 43 ms at this length; 384 ms with a queue of 1.5 s, too
+// coarse to stop between two tones).
+constexpr double kSuggestedLatency = 0.1;
 // Frames are handed over in pieces this long.
 constexpr int kPieceMs = 20;
 // Silence at the end of a command, which stopping the stream may drop.
@@ -159,11 +161,12 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
                 return fail(
                     QStringLiteral("the sound device took nothing for %1 ms").arg(stallLimitMs));
             }
-            // Until a piece has played: the queue stays full, and the count of
-            // what has played stays fresh. Only the time asked for counts
-            // against the device; a dialer stopped meanwhile sleeps longer, and
-            // that is not the device's fault.
-            const qint64 sleepMs = kPieceMs;
+            // Until a quarter of the device's queue has played: the queue stays
+            // well filled, and the count of what has played stays fresh. Only
+            // the time asked for counts against the device; a dialer stopped
+            // meanwhile sleeps longer, and that is not the device's fault.
+            const qint64 sleepMs =
+                std::clamp<qint64>(capacity_ * 250 / format_.sampleRate, 1, kPieceMs);
             QThread::msleep(static_cast<unsigned long>(sleepMs));
             waitedMs += sleepMs;
             continue;

@@ -13,9 +13,10 @@
 namespace tones {
 namespace {
 
-// Stopping at a silence keeps this far from the tones either side of it, and
-// looks where playing has got to this often.
-constexpr int kStopMarginMs = 30;
+// Stopping at a silence keeps this far from the tones either side of it (more
+// than the device's reporting step), and looks where playing has got to this
+// often.
+constexpr int kStopMarginMs = 45;
 constexpr int kStopStepMs = 5;
 
 // The frame after the last one that is not silence: a tone whose trailing
