@@ -185,6 +185,18 @@ private slots:
         QCOMPARE(acknowledged, 0);
         warnings.close();
         QCOMPARE(acknowledged, 1);
+        // Escape is the one key that counts: it asks for the dial to stop, and
+        // what was not sent is told.
+        int stops = 0;
+        connect(window.get(), &ui::DialerWindow::stopRequested, this, [&] { ++stops; });
+        QTest::keyClick(handle, Qt::Key_Escape);
+        QCOMPARE(stops, 1);
+        window->showDialStopped(3, 6, "1##");
+        window->showDialRefusal("no folder for the lock");
+        QCOMPARE(warnings.shown.mid(1),
+                 (QStringList{"Dialling stopped: Dialling stopped: 3 of 6 symbols went out; not "
+                              "sent: 1##\nThe spacecraft takes no command without its final \"#\".",
+                              "Nothing sent: Nothing was sent: no folder for the lock"}));
         // Once the dial has finished the window answers again, from where the focus was.
         window->dialFinished();
         until([this] { return !window->isDialling(); });
