@@ -278,15 +278,8 @@ MUTANTS = [
     dict(id="M40", area="tones",
          desc="Dialling stops at the first failed symbol (one message per command)",
          file="tones/toneplayer.cpp",
-         old=_PLAY_SYMBOL,
-         new="        const QStringList reasons =\n"
-             "            key ? queueTone(symbol, *key,\n"
-             "                            folder.filePath(QString::fromStdString(toneFileName(*key))))\n"
-             "                : QStringList{symbolFailed(symbol, QStringLiteral(\"not a DTMF symbol\"))};\n"
-             "        reportFailures(reasons, onFailure);\n"
-             "        if (!reasons.isEmpty()) {\n"
-             "            break;\n"
-             "        }\n"),
+         old='        reportFailures(key ? queueTone(symbol, position, *key,\n                                       folder.filePath(QString::fromStdString(toneFileName(*key))))\n                           : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))},\n                       onFailure);\n',
+         new='        const QStringList reasons =\n            key ? queueTone(symbol, position, *key,\n                            folder.filePath(QString::fromStdString(toneFileName(*key))))\n                : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))};\n        reportFailures(reasons, onFailure);\n        if (!reasons.isEmpty()) {\n            break;\n        }\n'),
     dict(id="M41", area="tones",
          desc="Tone file: truncated-file check not applied (a cut-off tone plays in part)",
          file="tones/soundfile.cpp",
@@ -306,11 +299,8 @@ MUTANTS = [
     dict(id="M44", area="tones",
          desc="Device fault: stall timer restarted at every poll, the stall limit never triggers",
          file="tones/portaudiooutput.cpp",
-         old="capacity_ * 250000 / format_.sampleRate));\n"
-             "            continue;\n",
-         new="capacity_ * 250000 / format_.sampleRate));\n"
-             "            sinceProgress.restart();\n"
-             "            continue;\n"),
+         old='            waitedMs += sleepMs;\n            continue;',
+         new='            waitedMs = 0;\n            continue;'),
     dict(id="M45", area="tones",
          desc="No device: audio system not started again once a device may have appeared",
          file="tones/portaudiooutput.cpp",
@@ -438,22 +428,14 @@ MUTANTS = [
     dict(id="M67", area="tones",
          desc="Dialer: the one-dial lock not taken (two dialers' commands mix)",
          file="tones/dialer.cpp",
-         old="const bool locked = lock_.lock({});",
-         new="const bool locked = false;"),
+         old='const QString noLock = lock_.lock([this] { return !stopRequested_; });',
+         new='const QString noLock;'),
     dict(id="M68", area="tones",
          desc="Dialer: dialFinished before the command's tones (the window takes input "
               "while it still sounds)",
          file="tones/dialer.cpp",
-         old="    player_.play(command, [this](const QString& reason) { reportFailure(reason); });\n"
-             "    if (locked) {\n"
-             "        lock_.unlock();\n"
-             "    }\n"
-             "    emit dialFinished();\n",
-         new="    emit dialFinished();\n"
-             "    player_.play(command, [this](const QString& reason) { reportFailure(reason); });\n"
-             "    if (locked) {\n"
-             "        lock_.unlock();\n"
-             "    }\n"),
+         old='    emit dialStarted(command);\n',
+         new='    emit dialStarted(command);\n    emit dialFinished();\n'),
     dict(id="M69", area="tones",
          desc="Tone player: a failed device reports every queued tone, also those already heard",
          file="tones/toneplayer.cpp",
@@ -488,8 +470,8 @@ MUTANTS = [
          desc="PortAudio output: stall limit taken in seconds where it is milliseconds "
               "(a device whose queue is merely full counts as failed)",
          file="tones/portaudiooutput.cpp",
-         old="sinceProgress.hasExpired(stallLimitMs)",
-         new="sinceProgress.hasExpired(stallLimitMs / 1000)"),
+         old='            if (waitedMs > stallLimitMs) {\n                return fail(\n                    QStringLiteral("the sound device took nothing',
+         new='            if (waitedMs > stallLimitMs / 1000) {\n                return fail(\n                    QStringLiteral("the sound device took nothing'),
     dict(id="M75", area="tones",
          desc="Tone player: the tone check not applied (a file of another key is sent)",
          file="tones/toneplayer.cpp",
