@@ -3,6 +3,8 @@
 // a leading "&" ("& H1" is no hexadecimal number).
 #include "runtime/numbervalue.h"
 
+#include <QString>
+
 #include <cmath>
 #include <cstdint>
 
