@@ -125,7 +125,6 @@ bool PortAudioOutput::ensureStarted() {
     started_ = true;
     written_ = 0;
     playedAtFailure_ = -1;
-    sinceStart_.start();
     // The stream starts empty: the room it offers now is all it queues.
     const long room = Pa_GetStreamWriteAvailable(stream_);
     capacity_ = room > 0 ? room : qint64(std::ceil(outputLatency_ * format_.sampleRate));

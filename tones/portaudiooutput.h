@@ -10,7 +10,6 @@
 
 #include "tones/audiooutput.h"
 
-#include <QElapsedTimer>
 #include <atomic>
 
 namespace tones {
@@ -57,7 +56,6 @@ private:
     qint64 written_ = 0;          // frames handed over since the stream started
     qint64 queued_ = 0;           // frames the device still held at the last look
     qint64 playedAtFailure_ = -1; // set once the device has failed
-    QElapsedTimer sinceStart_;
     std::atomic<int> stallLimitMs_{2000};
     QString error_;
 };
