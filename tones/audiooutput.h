@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace tones {
 
@@ -49,6 +50,15 @@ public:
 
     // Why the last open(), write() or drain() failed.
     virtual QString errorString() const = 0;
+
+    // Asked while write() and drain() wait for the device: once it says stop,
+    // they return false at once and stopAsked() is true. That is no failure;
+    // the stream stays as it is.
+    void setStopCheck(std::function<bool()> check) { stopCheck_ = std::move(check); }
+    bool stopAsked() const { return stopCheck_ && stopCheck_(); }
+
+private:
+    std::function<bool()> stopCheck_;
 };
 
 } // namespace tones

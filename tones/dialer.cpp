@@ -65,6 +65,9 @@ void Dialer::dial(const QString& command) {
 }
 
 void Dialer::reportFailure(const QString& reason) {
+    if (stopRequested_) {
+        return; // the one message at the stop tells what was not sent
+    }
     // Waiting before the signal goes out: an acknowledgement that comes at once
     // is not lost.
     {

@@ -7,20 +7,23 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <pa_linux_alsa.h>
 #include <portaudio.h>
 #include <vector>
 
 namespace tones {
 namespace {
 
-// Latency asked of the device: the queue ahead of it. Long enough that a busy
-// machine does not starve it (30 ms did, on two loaded cores: a tone heard
-// twice), short enough that the device reports its progress in small steps
-// (under PipeWire 43 ms at this length; 384 ms with a queue of 1.5 s, too
-// coarse to stop between two tones).
-constexpr double kSuggestedLatency = 0.1;
-// Frames are handed over in pieces this long.
-constexpr int kPieceMs = 20;
+// Latency asked of the device: the queue ahead of it. A dialer stopped for a
+// second (a busy machine, a debugger, SIGSTOP) must not let the device run dry.
+constexpr double kSuggestedLatency = 1.5;
+// The device's queue is cut into periods this long: the device reports its
+// progress a period at a time (under PipeWire a graph cycle, 43 ms, at the
+// least). PortAudio's ALSA host cuts it in four (384 ms steps with the queue
+// above), too coarse to stop between two tones or to tell what was heard.
+constexpr int kPeriodMs = 20;
+// How often the device is asked for room and progress while the dialer waits.
+constexpr int kPollMs = 5;
 // Silence at the end of a command, which stopping the stream may drop.
 constexpr int kTailMs = 100;
 
@@ -91,6 +94,11 @@ bool PortAudioOutput::open(const AudioFormat& wanted) {
     params.sampleFormat = paFloat32;
     params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
 
+    if (const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
+        host != nullptr && host->type == paALSA) {
+        PaAlsa_SetNumPeriods(int(params.suggestedLatency * 1000 / kPeriodMs));
+    }
+
     // A device that refuses the file's rate gets its own rate, and the tones are
     // converted to it.
     double rate = wanted.sampleRate;
@@ -99,7 +107,7 @@ bool PortAudioOutput::open(const AudioFormat& wanted) {
     }
     PaStream* stream = nullptr;
     if (const PaError error = Pa_OpenStream(&stream, nullptr, &params, rate,
-                                            static_cast<unsigned long>(rate * kPieceMs / 1000),
+                                            static_cast<unsigned long>(rate * kPeriodMs / 1000),
                                             paClipOff, nullptr, nullptr);
         error != paNoError) {
         return fail(describe("Pa_OpenStream", error));
@@ -144,44 +152,54 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
     if (stream_ == nullptr || !ensureStarted()) {
         return false;
     }
-    const qint64 piece = std::max(1, format_.sampleRate * kPieceMs / 1000);
+    // A block (a tone) is handed over whole, once the device has room for all
+    // of it: a dialer stopped while handing one over in pieces lets the device
+    // run dry inside the tone, and the rest sounds later as a second press. Run
+    // dry between two tones, the device only makes a longer pause. Only a block
+    // longer than half the queue goes in pieces.
+    //
+    // Nothing is handed over beyond the device's room: PortAudio's ALSA host
+    // would wait for ever on a device that takes nothing, and cannot be woken.
     qint64 waitedMs = 0; // while the dialer ran and the device took nothing
+    long lastRoom = -1;
     for (qint64 done = 0; done < frameCount;) {
-        // Handed over only as far as the device has room: PortAudio's ALSA host
-        // would wait for ever on a device that takes nothing, and cannot be
-        // woken.
         const long room = measureRoom();
         if (room < 0) {
             return fail(describe("Pa_GetStreamWriteAvailable", PaError(room)));
         }
-        if (room == 0) {
+        const qint64 count = std::min(frameCount - done, std::max<qint64>(1, capacity_ / 2));
+        if (room < count) {
+            if (done == 0 && stopAsked()) {
+                return false; // a block goes whole or not at all
+            }
+            // Only the time asked for counts against the device; a dialer
+            // stopped meanwhile sleeps longer, and that is not the device's
+            // fault.
+            waitedMs = room > lastRoom ? 0 : waitedMs;
+            lastRoom = room;
             const int stallLimitMs = stallLimitMs_;
             if (waitedMs > stallLimitMs) {
                 return fail(
                     QStringLiteral("the sound device took nothing for %1 ms").arg(stallLimitMs));
             }
-            // Until a quarter of the device's queue has played: the queue stays
-            // well filled, and the count of what has played stays fresh. Only
-            // the time asked for counts against the device; a dialer stopped
-            // meanwhile sleeps longer, and that is not the device's fault.
-            const qint64 sleepMs =
-                std::clamp<qint64>(capacity_ * 250 / format_.sampleRate, 1, kPieceMs);
-            QThread::msleep(static_cast<unsigned long>(sleepMs));
-            waitedMs += sleepMs;
+            QThread::msleep(kPollMs);
+            waitedMs += kPollMs;
             continue;
         }
-        const qint64 count = std::min({qint64(room), piece, frameCount - done});
         const PaError error = Pa_WriteStream(stream_, frames + done * format_.channels,
                                              static_cast<unsigned long>(count));
-        // An underflow means the stream ran dry for a moment; what is written
-        // now still plays whole.
-        if (error != paNoError && error != paOutputUnderflowed) {
+        // An underflow means the device ran dry for a moment before this block,
+        // between two blocks; this one still plays whole.
+        if (error == paOutputUnderflowed) {
+            qCDebug(lcSound) << "the device ran dry before frame" << written_;
+        } else if (error != paNoError) {
             return fail(describe("Pa_WriteStream", error));
         }
         written_ += count;
         queued_ += count;
         done += count;
         waitedMs = 0;
+        lastRoom = -1;
     }
     return true;
 }
@@ -195,10 +213,8 @@ bool PortAudioOutput::drain() {
     }
     // Stopping drops what the device still queues (so PortAudio's ALSA host does
     // through the PulseAudio plugin): a tail of silence goes last, and the
-    // stream is stopped once no more than that is left. The tail fills the
-    // queue, too: the device starts playing only once its queue is full.
-    measureRoom();
-    const qint64 tail = std::max<qint64>(format_.sampleRate * kTailMs / 1000, capacity_ - queued_);
+    // stream is stopped once no more than half of it is left.
+    const qint64 tail = format_.sampleRate * kTailMs / 1000;
     const std::vector<float> silence(std::size_t(tail * format_.channels), 0.0F);
     if (!write(silence.data(), tail)) {
         return false;
@@ -213,16 +229,17 @@ bool PortAudioOutput::drain() {
         if (queued_ <= format_.sampleRate * kTailMs / 2000) {
             break;
         }
-        qCDebug(lcSound) << "draining:" << queued_ << "frames queued";
+        if (stopAsked()) {
+            return false;
+        }
         waitedMs = queued_ < before ? 0 : waitedMs;
         const int stallLimitMs = stallLimitMs_;
         if (waitedMs > stallLimitMs) {
             return fail(
                 QStringLiteral("the sound device played nothing for %1 ms").arg(stallLimitMs));
         }
-        const qint64 sleepMs = std::clamp<qint64>(queued_ * 1000 / format_.sampleRate, 1, 50);
-        QThread::msleep(static_cast<unsigned long>(sleepMs));
-        waitedMs += sleepMs;
+        QThread::msleep(kPollMs);
+        waitedMs += kPollMs;
     }
     const PaError error = Pa_StopStream(stream_);
     started_ = false;

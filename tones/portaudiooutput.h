@@ -1,12 +1,15 @@
 #pragma once
 // The real sound output, through PortAudio's blocking write interface.
 //
-// Tones are handed over with Pa_WriteStream in pieces of at most 20 ms, and
-// never more than the device has room for: a blocking write on a device that
+// The device is kept about 1.5 s ahead, so that a dialer stalled for a second
+// does not let it run dry, and each tone is handed over whole with
+// Pa_WriteStream once the device has room for it: should the device run dry
+// all the same, it does so between two tones, never inside one. Nothing is
+// handed over beyond the device's room: a blocking write on a device that
 // takes nothing (a suspended sink) never returns with PortAudio's ALSA host,
 // and cannot be woken. While the device has no room the output sleeps; a
-// device that takes nothing while the dialer itself runs for the stall limit
-// is given up; time the dialer spent stopped is not counted against it.
+// device that makes no progress while the dialer itself runs for the stall
+// limit is given up; time the dialer spent stopped is not counted against it.
 
 #include "tones/audiooutput.h"
 

@@ -69,7 +69,12 @@ QStringList TonePlayer::queueTone(QChar symbol, qsizetype position, const DtmfKe
     queued_.push_back({symbol, position, queuedFrames_, queuedFrames_ + sound});
     queuedFrames_ += fitted.frameCount();
     if (!output_.write(fitted.frames.data(), fitted.frameCount())) {
-        return dropFailedDevice();
+        if (!output_.stopAsked()) {
+            return dropFailedDevice();
+        }
+        // Asked to stop while waiting for room: nothing of it was handed over.
+        queued_.pop_back();
+        queuedFrames_ -= fitted.frameCount();
     }
     return {};
 }
@@ -128,7 +133,8 @@ QStringList TonePlayer::dropFailedDevice() {
 
 QStringList TonePlayer::finishQueuedTones() {
     if (output_.isOpen() && !output_.drain()) {
-        return dropFailedDevice();
+        // Asked to stop, the queued tones are left to stopAtSilence().
+        return output_.stopAsked() ? QStringList{} : dropFailedDevice();
     }
     // A drained stream starts again from frame 0.
     queued_.clear();
@@ -162,24 +168,40 @@ bool TonePlayer::playToneFile(const QString& path) {
 qsizetype TonePlayer::play(const QString& command, const FailureHandler& onFailure,
                            const StopCheck& stop) {
     const QDir folder(folder_);
-    qsizetype stoppedAt = -1;
-    for (qsizetype position = 0; position < command.size(); ++position) {
+    // The device is kept well ahead of what it plays: a stop is looked for
+    // while waiting for it, too.
+    output_.setStopCheck(stop);
+    qsizetype position = 0; // the first symbol not queued
+    for (; position < command.size(); ++position) {
         const QChar symbol = command.at(position);
         if (symbol == u' ' || symbol == u'\t') {
             continue;
         }
-        if (stop && stop()) {
-            const qsizetype dropped = stopAtSilence();
-            stoppedAt = dropped >= 0 ? dropped : position;
+        if (output_.stopAsked()) {
             break;
         }
         const std::optional<DtmfKey> key = dtmfKey(symbol.unicode());
-        reportFailures(key ? queueTone(symbol, position, *key,
-                                       folder.filePath(QString::fromStdString(toneFileName(*key))))
-                           : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))},
-                       onFailure);
+        const std::size_t queuedBefore = queued_.size();
+        QStringList reasons =
+            key ? queueTone(symbol, position, *key,
+                            folder.filePath(QString::fromStdString(toneFileName(*key))))
+                : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))};
+        if (reasons.isEmpty() && queued_.size() == queuedBefore) {
+            break; // stopped while waiting to queue it
+        }
+        reportFailures(std::move(reasons), onFailure);
     }
-    reportFailures(finishQueuedTones(), onFailure);
+    if (!output_.stopAsked()) {
+        reportFailures(finishQueuedTones(), onFailure);
+    }
+    qsizetype stoppedAt = -1;
+    if (output_.stopAsked()) {
+        // Stopped at the first tone dropped, else at the first symbol not
+        // queued; when every symbol has sounded, the command went out whole.
+        const qsizetype dropped = stopAtSilence();
+        stoppedAt = dropped >= 0 ? dropped : (position < command.size() ? position : -1);
+    }
+    output_.setStopCheck({});
     output_.close();
     return stoppedAt;
 }

@@ -6,63 +6,11 @@
 # still dial one at a time, through the lock of their own folder.
 #
 #   stopping.sh DTMF_DIALER     (run under xvfb-run)
-set -uo pipefail
 exe=$1
-work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf TMPDIR=$work/tmp
-mkdir -p "$TMPDIR"
-unset PULSE_SERVER
-server=$(dirname "$0")/../support/soundserver.sh
-pids=()
-failures=0
 command=1234567890
+kind=pulseaudio
+. "$(dirname "$0")/../support/windowdial.sh"
 
-cleanup() {
-    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
-    bash "$server" stop "$XDG_RUNTIME_DIR"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-check() { # check NAME OK DETAIL: OK is "yes" when the check holds
-    if [ "$2" = yes ]; then
-        echo "PASS: $1 ($3)"
-    else
-        echo "FAIL: $1 ($3)"
-        failures=$((failures + 1))
-    fi
-}
-
-bash "$server" start pulseaudio "$XDG_RUNTIME_DIR" $$ || exit 1
-runtime=$XDG_RUNTIME_DIR
-
-start_dialer() { # start_dialer [ENV...]: a dialer whose focus is on the free-text box's button, holding $command
-    env "$@" "$exe" >>"$work/dialer.log" 2>&1 &
-    pids+=($!)
-    dialer=$!
-    window=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$dialer" --name KESTREL | head -n 1)
-    sleep 0.3
-    # 38 tabs reach the free-text box, one more its send button.
-    xdotool windowfocus --sync "$window" key --delay 2 $(printf 'Tab %.0s' $(seq 38))
-    xdotool windowfocus --sync "$window" type --delay 2 "$command"
-    xdotool windowfocus --sync "$window" key Tab
-}
-# What the sink heard while COMMAND... ran and SECONDS passed, and how many of
-# the tones heard are shorter than 90 ms (cut).
-record() { # record SECONDS COMMAND...
-    bash "$server" record "$runtime" "$work/rec.wav" || return
-    "${@:2}" >/dev/null 2>&1
-    sleep "$1"
-    bash "$server" stop-recording "$runtime"
-    heard=$(bash "$server" decode "$work/rec.wav")
-    rm -f "$work"/part*.wav
-    sox "$work/rec.wav" "$work/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
-    cut=0
-    for part in "$work"/part*.wav; do
-        ms=$(soxi -D "$part" | awk '{printf "%d", $1 * 1000}')
-        [ "$ms" -gt 0 ] && [ "$ms" -lt 90 ] && cut=$((cut + 1))
-    done
-}
 prefix() { # prefix TEXT: a start of $command, at least two symbols, not all of it
     [ ${#1} -ge 2 ] && [ ${#1} -lt ${#command} ] && [ "${command#"$1"}" != "$command" ] && echo yes || echo no
 }
@@ -115,4 +63,4 @@ record 5 xdotool windowfocus "$a" key space windowfocus "$b" key space
 check "one dial at a time without a runtime folder" \
     "$([ "$heard" = "$command$command" ] && echo yes || echo no)" "heard '$heard'"
 
-[ "$failures" -eq 0 ] && echo "$0: all passed" || { cat "$work/dialer.log" | grep -v -E '^(ALSA|Cannot connect|jack|Jack)' | tail -20; exit 1; }
+finish

@@ -1,0 +1,66 @@
+# Sourced by the tests of the shipped executable on a real X server: a private
+# sound server of the given kind, dialers started with a command typed into
+# their free-text box, and recordings of what the sink heard.
+#
+#   exe=...; command=...; kind=pulseaudio|pipewire; . windowdial.sh
+set -uo pipefail
+work=$(mktemp -d)
+export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf TMPDIR=$work/tmp
+mkdir -p "$TMPDIR"
+unset PULSE_SERVER
+server=$(dirname "${BASH_SOURCE[0]}")/soundserver.sh
+pids=()
+failures=0
+
+cleanup() {
+    for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
+    bash "$server" stop "$XDG_RUNTIME_DIR"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+check() { # check NAME OK DETAIL: OK is "yes" when the check holds
+    if [ "$2" = yes ]; then
+        echo "PASS: $1 ($3)"
+    else
+        echo "FAIL: $1 ($3)"
+        failures=$((failures + 1))
+    fi
+}
+yes_if() { "$@" && echo yes || echo no; }
+
+bash "$server" start "$kind" "$XDG_RUNTIME_DIR" $$ || exit 1
+runtime=$XDG_RUNTIME_DIR
+
+start_dialer() { # start_dialer [ENV...]: a dialer whose focus is on the free-text box's button, holding $command
+    env "$@" "$exe" >>"$work/dialer.log" 2>&1 &
+    pids+=($!)
+    dialer=$!
+    window=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$dialer" --name KESTREL | head -n 1)
+    sleep 0.3
+    # 38 tabs reach the free-text box, one more its send button.
+    xdotool windowfocus --sync "$window" key --delay 2 $(printf 'Tab %.0s' $(seq 38))
+    xdotool windowfocus --sync "$window" type --delay 2 "$command"
+    xdotool windowfocus --sync "$window" key Tab
+}
+# What the sink heard while COMMAND... ran and SECONDS passed, and how many of
+# the tones heard are shorter than 90 ms (cut).
+record() { # record SECONDS COMMAND...
+    bash "$server" record "$runtime" "$work/rec.wav" || return
+    "${@:2}" >/dev/null 2>&1
+    sleep "$1"
+    bash "$server" stop-recording "$runtime"
+    heard=$(bash "$server" decode "$work/rec.wav")
+    rm -f "$work"/part*.wav
+    sox "$work/rec.wav" "$work/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
+    cut=0
+    for part in "$work"/part*.wav; do
+        ms=$(soxi -D "$part" | awk '{printf "%d", $1 * 1000}')
+        [ "$ms" -gt 0 ] && [ "$ms" -lt 90 ] && cut=$((cut + 1))
+    done
+}
+finish() { # the verdict, with the dialers' own lines when something failed
+    [ "$failures" -eq 0 ] && echo "$0: all passed" && exit 0
+    grep -v -E '^(ALSA|Cannot connect|jack|Jack)' "$work/dialer.log" | tail -20
+    exit 1
+}
