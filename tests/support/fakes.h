@@ -48,12 +48,13 @@ struct DialRecord {
 };
 
 // Notes its calls: "o" an open, for each write the number n of the tone file it
-// held (its length tells: 40 + 5n ms at 8 kHz) and "x" if it failed, "d" a drain,
-// "c" the close of an open stream.
+// held (its length tells: 40 + 5n ms at 8 kHz) and "x" if it failed, "d" a drain
+// ("dx" if it failed), "c" the close of an open stream.
 struct FakeOutput : tones::AudioOutput {
     std::function<void(const QString&)> note;
     bool device = true;
     int failingWrite = -1;       // from 0
+    bool failingDrain = false;
     qint64 playedAtFailure = -1; // -1: all that was written
     int writes = 0;
     qint64 written = 0; // since the stream last started
@@ -76,9 +77,9 @@ struct FakeOutput : tones::AudioOutput {
         return ok;
     }
     bool drain() override {
-        note("d");
-        written = 0;
-        return true;
+        note(failingDrain ? "dx" : "d");
+        written = failingDrain ? written : 0;
+        return !failingDrain;
     }
     qint64 framesPlayed() const override { return playedAtFailure < 0 ? written : playedAtFailure; }
     void close() override {

@@ -42,6 +42,10 @@ tones::Samples mix(tones::Samples a, const tones::Samples& b, bool after = false
     return a;
 }
 
+// The played column of the dialling table: frames played when the device failed,
+// -1 all written, or one of these.
+constexpr qint64 never = -2, noDevice = -3, drainFails = -4;
+
 // The DTMF table; whether a sound carries a key's pair; the Dialer and its tone
 // player with a fake output. The tone files are real, written by the tone
 // generator at 8 kHz; file n's tone lasts 40 + 5n ms, so that a write tells its
@@ -109,6 +113,8 @@ private slots:
         QTest::newRow("30 ms") << sound({770, 1336}, 30, -6, 48000, 0) << QChar('5') << false;
         QTest::newRow("40 ms all fade, 8 kHz") << sound({770, 1336}, 40, -6, 8000, 20) << QChar('5') << true;
         QTest::newRow("column 10 dB down") << mix(sound({770}, 100, -6), sound({1336}, 100, -16)) << QChar('5') << false;
+        QTest::newRow("column 6 dB down") << mix(sound({770}, 100, -6), sound({1336}, 100, -12)) << QChar('5') << true;
+        QTest::newRow("second column 6 dB down") << mix(sound({770, 1336}), sound({1477}, 100, -18)) << QChar('5') << false;
         QTest::newRow("second row 6 dB down") << mix(sound({770, 1336}), sound({852}, 100, -18)) << QChar('5') << false;
         QTest::newRow("under a 2 kHz hum as loud") << mix(sound({770, 1336}), sound({2000})) << QChar('5') << false;
         QTest::newRow("straight on into 6") << mix(sound({770, 1336}), sound({770, 1477}), true) << QChar('5') << false;
@@ -154,10 +160,11 @@ private slots:
         QTest::newRow("unknown never re-sounds the last tone") << "1-2" << "" << never << "[ o 1 d !- 2 d c ]" << "'-': not a DTMF symbol";
         QTest::newRow("placeholder word") << "send" << "" << never << "[ !s !e !n o 16 d c ]" << "'s': not a DTMF symbol";
         QTest::newRow("beyond 16 bits") << QString(32800, u'5') << "" << never << "[ o " + QString("5 ").repeated(32800) + "d c ]" << "";
-        QTest::newRow("no device") << "12" << "" << qint64(-3) << "[ !1 !2 ]" << "'1': no device";
+        QTest::newRow("no device") << "12" << "" << noDevice << "[ !1 !2 ]" << "'1': no device";
         QTest::newRow("device fails, tones before it had sounded") << "12345" << "" << qint64(-1) << "[ o 1 2 3x c !3 o 4 5 d c ]" << "'3': did not sound: device failed";
         QTest::newRow("device fails, the second had not") << "12345" << "" << qint64(500) << "[ o 1 2 3x c !2 !3 o 4 5 d c ]" << "";
         QTest::newRow("device fails, none had") << "12345" << "" << qint64(0) << "[ o 1 2 3x c !1 !2 !3 o 4 5 d c ]" << "";
+        QTest::newRow("drain fails, none had sounded") << "12" << "" << drainFails << "[ o 1 2 dx c !1 !2 ]" << "'1': did not sound: device failed";
         QTest::newRow("3.wav missing") << "1323" << "missing" << never << badFile << "3.wav: no such file";
         QTest::newRow("3.wav empty") << "1323" << good + " 0" << never << badFile << "3.wav: Format not recognised";
         QTest::newRow("3.wav text") << "1323" << QString(__FILE__) + " -1" << never << badFile << "3.wav: Format not recognised";
@@ -188,9 +195,10 @@ private slots:
                                  QRegularExpression("sf_open .*3.wav failed: Format"));
         testing::FakeOutput* output = nullptr;
         const auto made = dialer(three.isEmpty() ? dir.path() : bad.path(), &output);
-        output->device = played != -3;
+        output->device = played != noDevice;
         output->failingWrite = played < -1 ? -1 : 2;
-        output->playedAtFailure = played;
+        output->failingDrain = played == drainFails;
+        output->playedAtFailure = std::max<qint64>(played, output->failingDrain ? 0 : -1);
         QCOMPARE(made->startAudio(), output->device);
         made->dial(command);
         QVERIFY2(record.reasons.value(0).contains(why), qPrintable(record.reasons.value(0)));
