@@ -53,7 +53,7 @@ struct DialRecord {
 struct FakeOutput : tones::AudioOutput {
     std::function<void(const QString&)> note;
     bool device = true;
-    int failingWrite = -1;       // from 0
+    int failingWrite = -1; // from 0
     bool failingDrain = false;
     qint64 playedAtFailure = -1; // -1: all that was written
     int writes = 0;
