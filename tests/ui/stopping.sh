@@ -63,4 +63,24 @@ record 5 xdotool windowfocus "$a" key space windowfocus "$b" key space
 check "one dial at a time without a runtime folder" \
     "$([ "$heard" = "$command$command" ] && echo yes || echo no)" "heard '$heard'"
 
+# No runtime folder named, and the last resort belongs to another user (as
+# root; for anyone else it cannot be made in /): the two dial whole one after
+# the other through /run/user/UID where that is usable, or each says why and
+# nothing sounds; never both at once.
+other=/
+if [ "$(id -u)" = 0 ]; then
+    other=$work/other
+    mkdir -p -m 700 "$other/dtmf-dialer-0"
+    chown nobody "$other/dtmf-dialer-0"
+fi
+start_dialer -u XDG_RUNTIME_DIR TMPDIR="$other"
+a=$window
+start_dialer -u XDG_RUNTIME_DIR TMPDIR="$other"
+b=$window
+record 5 xdotool windowfocus "$a" key space windowfocus "$b" key space
+refusals=$(xdotool search --onlyvisible --name '^Nothing sent$' | wc -l)
+check "one dial at a time, or none, with the last resort another user's" \
+    "$(yes_if grep -qx -e "$command$command/0" -e /2 <<<"$heard/$refusals")" \
+    "heard '$heard', $refusals refusals"
+
 finish
