@@ -37,8 +37,9 @@ public:
     virtual bool drain() = 0;
 
     // How many of the frames written since the stream last started (after open()
-    // or drain()) have been played out; after a failure, how many had been when
-    // it failed. An estimate that errs towards fewer.
+    // or drain()) have been played out, an estimate that errs towards fewer;
+    // after a failure, how many had been when it failed, as near as the
+    // device's reports tell.
     virtual qint64 framesPlayed() const = 0;
 
     // Where playing has got to now, in frames since the stream started; an

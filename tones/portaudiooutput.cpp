@@ -133,6 +133,8 @@ bool PortAudioOutput::ensureStarted() {
     started_ = true;
     written_ = 0;
     playedAtFailure_ = -1;
+    reported_ = 0;
+    reportedAt_ = lastLook_ = std::chrono::steady_clock::now();
     // The stream starts empty: the room it offers now is all it queues.
     const long room = Pa_GetStreamWriteAvailable(stream_);
     capacity_ = room > 0 ? room : qint64(std::ceil(outputLatency_ * format_.sampleRate));
@@ -144,6 +146,11 @@ long PortAudioOutput::measureRoom() {
     const long room = Pa_GetStreamWriteAvailable(stream_);
     if (room >= 0) {
         queued_ = std::max<qint64>(0, capacity_ - room);
+        lastLook_ = std::chrono::steady_clock::now();
+        if (const qint64 played = written_ - queued_; played > reported_) {
+            reported_ = played;
+            reportedAt_ = lastLook_;
+        }
     }
     return room;
 }
@@ -269,8 +276,14 @@ qint64 PortAudioOutput::framesPlayed() const {
 }
 
 bool PortAudioOutput::fail(const QString& reason) {
+    // The device reports its progress a period at a time, after the sound
+    // server has taken it: at the last look it had played on since its last
+    // report, for up to a period.
+    const qint64 sinceReport =
+        std::chrono::duration_cast<std::chrono::milliseconds>(lastLook_ - reportedAt_).count();
+    const qint64 playedOn = std::min<qint64>(sinceReport, kPeriodMs) * format_.sampleRate / 1000;
     playedAtFailure_ = -1;
-    playedAtFailure_ = framesPlayed();
+    playedAtFailure_ = started_ ? std::min(written_, framesPlayed() + playedOn) : framesPlayed();
     error_ = reason;
     qCWarning(lcSound).noquote() << reason;
     return false;

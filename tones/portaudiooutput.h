@@ -14,6 +14,7 @@
 #include "tones/audiooutput.h"
 
 #include <atomic>
+#include <chrono>
 
 namespace tones {
 
@@ -59,6 +60,9 @@ private:
     qint64 written_ = 0;          // frames handed over since the stream started
     qint64 queued_ = 0;           // frames the device still held at the last look
     qint64 playedAtFailure_ = -1; // set once the device has failed
+    qint64 reported_ = 0;         // frames played at the device's last report
+    std::chrono::steady_clock::time_point reportedAt_; // when it came
+    std::chrono::steady_clock::time_point lastLook_;   // the last answer from the device
     std::atomic<int> stallLimitMs_{2000};
     QString error_;
 };

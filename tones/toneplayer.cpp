@@ -120,6 +120,11 @@ QStringList TonePlayer::dropFailedDevice() {
     const QString why = QStringLiteral("did not sound: ") + output_.errorString();
     QStringList reasons;
     for (const QueuedTone& tone : queued_) {
+        if (tone.soundEnd > played && tone.start < played) {
+            qCDebug(lcSound) << "device failed" << (tone.soundEnd - played)
+                             << "frames before the end of" << tone.symbol << "of"
+                             << (tone.soundEnd - tone.start);
+        }
         if (tone.soundEnd > played) {
             reasons << symbolFailed(tone.symbol, why);
         }

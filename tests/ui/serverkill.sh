@@ -11,7 +11,7 @@ kills=$3
 command=1234567890ABCD*#1234567890ABCD
 . "$(dirname "$0")/../support/windowdial.sh"
 
-start_dialer
+start_dialer QT_LOGGING_RULES=dialer.sound.debug=true
 for run in $(seq "$kills"); do
     at=$(awk -v r=$RANDOM 'BEGIN { printf "%.3f", 0.3 + 5.6 * r / 32767 }')
     bash "$server" record "$runtime" "$work/rec.wav" || exit 1
@@ -41,17 +41,31 @@ for run in $(seq "$kills"); do
     done
     bash "$server" stop-recording "$runtime"
     reported=$(grep -c "not sent:" "$work/dialer.log")
-    : >"$work/dialer.log"
+    grep "device failed" "$work/dialer.log"; : >"$work/dialer.log"
     heard=$(bash "$server" decode "$work/rec.wav")
     # Whole tones are those heard for 90 ms or more: a tone the kill cut short
-    # did not sound whole, though the decoder may have taken its piece.
+    # did not sound whole, though the decoder may have taken its piece. Where
+    # the server died is known to the dialer only within the device's report
+    # step, so a tone whose sound the kill met within 20 ms of its end (the
+    # recording ends less than 20 ms after the last sound, which lasted 75 ms
+    # or more) may count either way; every other tone counts exactly.
     rm -f "$work"/part*.wav
     sox "$work/rec.wav" "$work/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
-    whole=$(for p in "$work"/part*.wav; do soxi -D "$p"; done | awk '$1 >= 0.09 { n++ } END { print n + 0 }')
+    parts=("$work"/part*.wav)
+    last=${parts[-1]}
+    sox "$last" "$work/sound.wav" reverse silence 1 0.001 2% reverse 2>/dev/null
+    edge=$(awk -v all="$(soxi -D "$last")" -v sound="$(soxi -D "$work/sound.wav" 2>/dev/null || echo 0)" \
+        'BEGIN { print (sound >= 0.075 && all - sound < 0.02) ? 1 : 0 }')
+    whole=$(for p in "${parts[@]}"; do soxi -D "$p"; done | awk '$1 >= 0.09 { n++ } END { print n + 0 }')
+    sum=$((boxes + whole))
     ok=no
-    [ "${command#"$heard"}" != "$command" ] && [ $((boxes + whole)) = ${#command} ] && ok=yes
+    if [ "${command#"$heard"}" != "$command" ]; then
+        [ $sum = ${#command} ] && ok=yes
+        # The tone at the edge counted heard by one side and lost by the other.
+        [ "$edge" = 1 ] && [ $((sum - ${#command})) -ge -1 ] && [ $((sum - ${#command})) -le 1 ] && ok=yes
+    fi
     check "kill at $at s: boxes and whole tones heard add up to ${#command}" "$ok" \
-        "heard '$heard', $whole whole; $boxes boxes, $reported failures logged"
+        "heard '$heard', $whole whole, edge $edge; $boxes boxes, $reported failures logged"
     bash "$server" stop "$runtime"
     bash "$server" start "$kind" "$runtime" $$ || exit 1
 done
