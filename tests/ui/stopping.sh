@@ -77,8 +77,9 @@ start_dialer -u XDG_RUNTIME_DIR TMPDIR="$other"
 a=$window
 start_dialer -u XDG_RUNTIME_DIR TMPDIR="$other"
 b=$window
-record 5 xdotool windowfocus "$a" key space windowfocus "$b" key space
-refusals=$(xdotool search --onlyvisible --name '^Nothing sent$' | wc -l)
+: >"$work/dialer.log"
+record 5 xdotool windowfocus --sync "$a" key space sleep 0.05 windowfocus --sync "$b" key space
+refusals=$(grep -c "nothing sent:" "$work/dialer.log")
 check "one dial at a time, or none, with the last resort another user's" \
     "$(yes_if grep -qx -e "$command$command/0" -e /2 <<<"$heard/$refusals")" \
     "heard '$heard', $refusals refusals"
