@@ -491,4 +491,27 @@ MUTANTS = [
              "    awaitingAcknowledgement_ = false;\n"
              "    acknowledged_.wakeAll();\n",
          new="    shuttingDown_ = true;\n"),
+    dict(id="M78", area="tones",
+         desc="Tone check: the twist limit taken on amplitudes, not on power (a column "
+              "6 dB down fails)",
+         file="tones/tonecheck.cpp",
+         old="std::pow(10.0, kMaxTwistDb / 10)",
+         new="std::pow(10.0, kMaxTwistDb / 20)"),
+    dict(id="M79", area="tones",
+         desc="Tone check: the other columns not looked at (a second column as loud "
+              "passes)",
+         file="tones/tonecheck.cpp",
+         old="(k != column_ && other * p[4 + std::size_t(k)] > column)",
+         new="(false)"),
+    dict(id="M80", area="tones",
+         desc="Tone player: a drain that fails is not counted as lost tones",
+         file="tones/toneplayer.cpp",
+         old="return output_.stopAsked() ? QStringList{} : dropFailedDevice();",
+         new="return QStringList{};"),
+    dict(id="M81", area="tones",
+         desc="Tone player: a tone counted lost unless its trailing silence played too "
+              "(a false box when the server dies in a silence)",
+         file="tones/toneplayer.cpp",
+         old="queuedFrames_ + sound});",
+         new="queuedFrames_ + fitted.frameCount()});"),
 ]
