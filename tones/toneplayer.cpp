@@ -191,7 +191,7 @@ qsizetype TonePlayer::play(const QString& command, const FailureHandler& onFailu
             key ? queueTone(symbol, position, *key,
                             folder.filePath(QString::fromStdString(toneFileName(*key))))
                 : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))};
-        if (reasons.isEmpty() && queued_.size() == queuedBefore) {
+        if (key && reasons.isEmpty() && queued_.size() == queuedBefore) {
             break; // stopped while waiting to queue it
         }
         reportFailures(std::move(reasons), onFailure);

@@ -278,8 +278,12 @@ MUTANTS = [
     dict(id="M40", area="tones",
          desc="Dialling stops at the first failed symbol (one message per command)",
          file="tones/toneplayer.cpp",
-         old='        reportFailures(key ? queueTone(symbol, position, *key,\n                                       folder.filePath(QString::fromStdString(toneFileName(*key))))\n                           : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))},\n                       onFailure);\n',
-         new='        const QStringList reasons =\n            key ? queueTone(symbol, position, *key,\n                            folder.filePath(QString::fromStdString(toneFileName(*key))))\n                : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))};\n        reportFailures(reasons, onFailure);\n        if (!reasons.isEmpty()) {\n            break;\n        }\n'),
+         old="        reportFailures(std::move(reasons), onFailure);\n",
+         new="        const bool failed = !reasons.isEmpty();\n"
+             "        reportFailures(std::move(reasons), onFailure);\n"
+             "        if (failed) {\n"
+             "            break;\n"
+             "        }\n"),
     dict(id="M41", area="tones",
          desc="Tone file: truncated-file check not applied (a cut-off tone plays in part)",
          file="tones/soundfile.cpp",
