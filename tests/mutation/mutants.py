@@ -303,7 +303,7 @@ MUTANTS = [
     dict(id="M44", area="tones",
          desc="Device fault: stall timer restarted at every poll, the stall limit never triggers",
          file="tones/portaudiooutput.cpp",
-         old='            waitedMs += sleepMs;\n            continue;',
+         old='            waitedMs += kPollMs;\n            continue;',
          new='            waitedMs = 0;\n            continue;'),
     dict(id="M45", area="tones",
          desc="No device: audio system not started again once a device may have appeared",
