@@ -133,7 +133,6 @@ bool PortAudioOutput::ensureStarted() {
     started_ = true;
     written_ = 0;
     playedAtFailure_ = -1;
-    reported_ = 0;
     reportedAt_ = lastLook_ = std::chrono::steady_clock::now();
     // The stream starts empty: the room it offers now is all it queues.
     const long room = Pa_GetStreamWriteAvailable(stream_);
@@ -145,14 +144,27 @@ bool PortAudioOutput::ensureStarted() {
 long PortAudioOutput::measureRoom() {
     const long room = Pa_GetStreamWriteAvailable(stream_);
     if (room >= 0) {
+        const qint64 playedBefore = framesPlayed();
         queued_ = std::max<qint64>(0, capacity_ - room);
         lastLook_ = std::chrono::steady_clock::now();
-        if (const qint64 played = written_ - queued_; played > reported_) {
-            reported_ = played;
+        if (framesPlayed() > playedBefore) {
             reportedAt_ = lastLook_;
         }
     }
     return room;
+}
+
+bool PortAudioOutput::pollAgain(qint64& waitedMs, bool progressed, const char* doing) {
+    waitedMs = progressed ? 0 : waitedMs;
+    const int stallLimitMs = stallLimitMs_;
+    if (waitedMs > stallLimitMs) {
+        return fail(QStringLiteral("the sound device %1 nothing for %2 ms")
+                        .arg(QLatin1String(doing))
+                        .arg(stallLimitMs));
+    }
+    QThread::msleep(kPollMs);
+    waitedMs += kPollMs;
+    return true;
 }
 
 bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
@@ -182,15 +194,11 @@ bool PortAudioOutput::write(const float* frames, qint64 frameCount) {
             // Only the time asked for counts against the device; a dialer
             // stopped meanwhile sleeps longer, and that is not the device's
             // fault.
-            waitedMs = room > lastRoom ? 0 : waitedMs;
+            const bool progressed = room > lastRoom;
             lastRoom = room;
-            const int stallLimitMs = stallLimitMs_;
-            if (waitedMs > stallLimitMs) {
-                return fail(
-                    QStringLiteral("the sound device took nothing for %1 ms").arg(stallLimitMs));
+            if (!pollAgain(waitedMs, progressed, "took")) {
+                return false;
             }
-            QThread::msleep(kPollMs);
-            waitedMs += kPollMs;
             continue;
         }
         const PaError error = Pa_WriteStream(stream_, frames + done * format_.channels,
@@ -239,14 +247,9 @@ bool PortAudioOutput::drain() {
         if (stopAsked()) {
             return false;
         }
-        waitedMs = queued_ < before ? 0 : waitedMs;
-        const int stallLimitMs = stallLimitMs_;
-        if (waitedMs > stallLimitMs) {
-            return fail(
-                QStringLiteral("the sound device played nothing for %1 ms").arg(stallLimitMs));
+        if (!pollAgain(waitedMs, queued_ < before, "played")) {
+            return false;
         }
-        QThread::msleep(kPollMs);
-        waitedMs += kPollMs;
     }
     const PaError error = Pa_StopStream(stream_);
     started_ = false;

@@ -47,6 +47,10 @@ private:
     bool ensureStarted();
     // The device's room, or a negative PortAudio error; notes how much is queued.
     long measureRoom();
+    // Sleeps for one look at the device, counting the wait unless the device
+    // `progressed`; fails ("the sound device <doing> nothing for ...") once
+    // it has made no progress for the stall limit.
+    bool pollAgain(qint64& waitedMs, bool progressed, const char* doing);
     // Notes the reason and where playing had got to, logs it and reports the
     // failure.
     bool fail(const QString& reason);
@@ -60,8 +64,7 @@ private:
     qint64 written_ = 0;          // frames handed over since the stream started
     qint64 queued_ = 0;           // frames the device still held at the last look
     qint64 playedAtFailure_ = -1; // set once the device has failed
-    qint64 reported_ = 0;         // frames played at the device's last report
-    std::chrono::steady_clock::time_point reportedAt_; // when it came
+    std::chrono::steady_clock::time_point reportedAt_; // the device last reported progress
     std::chrono::steady_clock::time_point lastLook_;   // the last answer from the device
     std::atomic<int> stallLimitMs_{2000};
     QString error_;
