@@ -96,6 +96,16 @@ void Dialer::requestStop() {
     acknowledgeFailure();
 }
 
+void Dialer::setStation(const StationSettings& station) {
+    const QMutexLocker locker(&mutex_);
+    station_ = station;
+}
+
+StationSettings Dialer::station() const {
+    const QMutexLocker locker(&mutex_);
+    return station_;
+}
+
 void Dialer::prepareForShutdown() {
     const QMutexLocker locker(&mutex_);
     shuttingDown_ = true;

@@ -14,6 +14,7 @@
 
 #include "tones/audiooutput.h"
 #include "tones/diallock.h"
+#include "tones/station.h"
 #include "tones/toneplayer.h"
 
 #include <QMutex>
@@ -51,6 +52,11 @@ public:
     // Safe from any thread; nothing happens when no dial runs.
     void requestStop();
 
+    // The output and keying that the next dial uses (a dial in progress keeps
+    // its own). Safe from any thread.
+    void setStation(const StationSettings& station);
+    StationSettings station() const;
+
 public slots:
     // Starts the audio system, once, ahead of the first dial (a tenth of a
     // second that the window need not wait for). False when there is no
@@ -82,7 +88,8 @@ private:
     std::unique_ptr<AudioOutput> output_;
     TonePlayer player_;
     DialLock lock_;
-    QMutex mutex_;
+    mutable QMutex mutex_;
+    StationSettings station_;
     QWaitCondition acknowledged_;
     bool awaitingAcknowledgement_ = false;
     bool shuttingDown_ = false;

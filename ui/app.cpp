@@ -2,15 +2,19 @@
 
 #include "timecal/clock.h"
 #include "tones/dialer.h"
+#include "tones/outputs.h"
+#include "ui/commandline.h"
 #include "ui/dialerwindow.h"
 #include "ui/platform.h"
 
 #include <QApplication>
 #include <QEvent>
+#include <QSettings>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -90,9 +94,55 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
+// Prints the sound server's outputs, "name<TAB>description" a line.
+int listOutputs(int argc, char** argv) {
+    const QCoreApplication app(argc, argv);
+    QString error;
+    const auto outputs = tones::listOutputs(&error);
+    if (!outputs) {
+        std::fprintf(stderr, "dtmf-dialer: %s\n", qPrintable(error));
+        return 1;
+    }
+    for (const tones::OutputInfo& output : *outputs) {
+        std::printf("%s\t%s\n", qPrintable(output.name), qPrintable(output.description));
+    }
+    return 0;
+}
+
 } // namespace
 
 int runDialer(int argc, char** argv, const RunHooks& hooks) {
+    // The settings file: ~/.config/dtmf-dialer/dtmf-dialer.conf.
+    QCoreApplication::setOrganizationName(QStringLiteral("dtmf-dialer"));
+    QCoreApplication::setApplicationName(QStringLiteral("dtmf-dialer"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(DIALER_VERSION));
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    tones::StationSettings station;
+    {
+        QSettings settings;
+        station = tones::loadStation(settings);
+    }
+    const CommandLine line = parseCommandLine(arguments, station);
+    switch (line.action) {
+    case CommandLine::Action::UsageError:
+        std::fprintf(stderr, "dtmf-dialer: %s\nTry 'dtmf-dialer --help'.\n",
+                     qPrintable(line.error));
+        return 2;
+    case CommandLine::Action::Help:
+        std::fputs(qPrintable(line.help), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::printf("dtmf-dialer %s\n", DIALER_VERSION);
+        return 0;
+    case CommandLine::Action::ListOutputs:
+        return listOutputs(argc, argv);
+    case CommandLine::Action::Window:
+        break;
+    }
+
     QApplication app(argc, argv);
     registerWindowFonts();
 
@@ -102,6 +152,7 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     QThread dialThread;
     dialThread.setObjectName(QStringLiteral("dialer"));
     tones::Dialer dialer(QCoreApplication::applicationDirPath());
+    dialer.setStation(station);
     dialer.moveToThread(&dialThread);
 
     const timecal::SystemClock clock;

@@ -1,0 +1,21 @@
+#pragma once
+// The sound outputs (sinks) of the desktop's sound server, PulseAudio or
+// PipeWire's pulse server, as `pactl list short sinks` and `wpctl status` show
+// them.
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace tones {
+
+struct OutputInfo {
+    QString name; // the sink's name, e.g. "alsa_output.usb-C-Media_USB_Audio-00.analog-stereo"
+    QString description; // what the desktop shows, e.g. "USB Audio Device Analog Stereo"
+};
+
+// The server's sinks, in its order; nullopt, and why in `error`, when the
+// server cannot be asked.
+std::optional<QList<OutputInfo>> listOutputs(QString* error);
+
+} // namespace tones

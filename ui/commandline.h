@@ -1,0 +1,24 @@
+#pragma once
+// The program's command line: the station settings for one run, and what the
+// program is to do (open the window, or list the sound outputs). Needs no
+// QCoreApplication: it is read before the program decides which kind to make.
+
+#include "tones/station.h"
+
+#include <QCommandLineParser>
+#include <QStringList>
+
+namespace ui {
+
+struct CommandLine {
+    enum class Action { Window, ListOutputs, Help, Version, UsageError };
+    Action action = Action::Window;
+    QString error; // with UsageError: what is wrong, in a line
+    QString help;  // with Help: the text to print
+};
+
+// Reads `arguments` (argv, the program's name first) and lays the station
+// options given over `station`.
+CommandLine parseCommandLine(const QStringList& arguments, tones::StationSettings& station);
+
+} // namespace ui
