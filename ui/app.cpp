@@ -6,7 +6,9 @@
 #include "ui/commandline.h"
 #include "ui/dialerwindow.h"
 #include "ui/platform.h"
+#include "ui/stationdialog.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QSettings>
@@ -109,6 +111,35 @@ int listOutputs(int argc, char** argv) {
     return 0;
 }
 
+// "Station settings", from the window's context menu and with Ctrl+Comma; OK
+// saves them, and the next press uses them.
+void addStationSettings(QWidget& window, tones::Dialer& dialer) {
+    auto* action = new QAction(QObject::tr("Station settings..."), &window);
+    action->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    action->setShortcutContext(Qt::WindowShortcut);
+    window.addAction(action);
+    window.setContextMenuPolicy(Qt::ActionsContextMenu);
+    QObject::connect(action, &QAction::triggered, &window, [&window, &dialer] {
+        QList<StationDialog::Choice> outputs;
+        QString error;
+        for (const tones::OutputInfo& output :
+             tones::listOutputs(&error).value_or(QList<tones::OutputInfo>{})) {
+            outputs.append({output.name,
+                            output.description.isEmpty()
+                                ? output.name
+                                : QStringLiteral("%1 (%2)").arg(output.description, output.name)});
+        }
+        auto* dialog = new StationDialog(dialer.station(), outputs, {}, &window);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, &dialer] {
+            QSettings settings;
+            tones::saveStation(settings, dialog->settings());
+            dialer.setStation(dialog->settings());
+        });
+        dialog->open();
+    });
+}
+
 } // namespace
 
 int runDialer(int argc, char** argv, const RunHooks& hooks) {
@@ -159,6 +190,7 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     QtWarningBox warnings;
     DialerWindow window(clock, warnings);
     warnings.setParent(&window);
+    addStationSettings(window, dialer);
     QObject::connect(&window, &DialerWindow::dialRequested, &dialer, &tones::Dialer::dial);
     QObject::connect(&dialer, &tones::Dialer::toneFailed, &window, &DialerWindow::showToneFailure);
     // The dialer waits on the operator's OK: it is told directly, not through
