@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
     QTemporaryDir work;
     tones::TonePlayer player(TONE_DIR, output);
     int failures = 0;
-    const auto countFailure = [&](const QString&) { ++failures; };
+    const auto countFailure = [&](const QString&, qsizetype) { ++failures; };
 
     auto measure = [&](const std::function<void()>& dial) {
         Run run;

@@ -19,10 +19,10 @@ using enum Composition;
 using V = CommandValues;
 
 constexpr std::array<CatalogueEntry, 28> kCatalogue{{
-    {12, kThresholds, u"SET_LOW_TEMP", u"**13#200#", Threshold, &V::lowTemp},
-    {11, kThresholds, u"SET_OK_TEMP", u"**14#200#", Threshold, &V::okTemp},
-    {10, kThresholds, u"SET_LOW_BATT", u"**15#178#", Threshold, &V::lowBatt},
-    {9, kThresholds, u"SET_CRIT_BATT", u"**16#170#", Threshold, &V::critBatt},
+    {12, kThresholds, u"SET_LOW_TEMP", u"**13#200#", Threshold, &V::lowTemp, nullptr, 3},
+    {11, kThresholds, u"SET_OK_TEMP", u"**14#200#", Threshold, &V::okTemp, nullptr, 3},
+    {10, kThresholds, u"SET_LOW_BATT", u"**15#178#", Threshold, &V::lowBatt, nullptr, 3},
+    {9, kThresholds, u"SET_CRIT_BATT", u"**16#170#", Threshold, &V::critBatt, nullptr, 3},
 
     {4, kRequestData, u"TEST_BEACON", u"**35##", Caption},
     {5, kRequestData, u"TEST_PACKET", u"**36##", Caption},
@@ -52,8 +52,8 @@ constexpr std::array<CatalogueEntry, 28> kCatalogue{{
     {15, kAdcs, u"SET_GPS", u"**46##", Caption},
     {16, kAdcs, u"SET_RESET", u"**41##", Caption},
 
-    {17, kPointer, u"PACKET_POINTER", u"**39#[]#", PacketPair, &V::pointerIn, &V::pointerOut},
-    {18, kPointer, u"PACKET_RESEND", u"**40#[]#", PacketPair, &V::resendStart, &V::resendStop},
+    {17, kPointer, u"PACKET_POINTER", u"**39#[]#", PacketPair, &V::pointerIn, &V::pointerOut, 5},
+    {18, kPointer, u"PACKET_RESEND", u"**40#[]#", PacketPair, &V::resendStart, &V::resendStop, 5},
 }};
 
 } // namespace
@@ -65,6 +65,15 @@ std::span<const CatalogueEntry> catalogue() {
 const CatalogueEntry* findCommand(int index) {
     const auto* it = std::find_if(kCatalogue.begin(), kCatalogue.end(),
                                   [index](const CatalogueEntry& e) { return e.index == index; });
+    return it == kCatalogue.end() ? nullptr : &*it;
+}
+
+const CatalogueEntry* findCommand(QStringView name) {
+    const auto spelled = [](QStringView text) { return text.toString().replace(u' ', u'_'); };
+    const auto* it =
+        std::find_if(kCatalogue.begin(), kCatalogue.end(), [&](const CatalogueEntry& e) {
+            return !e.name.isEmpty() && spelled(e.name) == spelled(name);
+        });
     return it == kCatalogue.end() ? nullptr : &*it;
 }
 

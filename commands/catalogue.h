@@ -43,6 +43,8 @@ struct CatalogueEntry {
     // The values a threshold or packet command takes.
     QString CommandValues::*firstValue = nullptr;
     QString CommandValues::*secondValue = nullptr;
+    // How many characters each of those values' boxes holds.
+    int valueLength = 0;
 };
 
 // Every entry, in the order the groups stand on the window and row by row
@@ -51,5 +53,9 @@ std::span<const CatalogueEntry> catalogue();
 
 // The entry of a button index, or nullptr when no button has that index.
 const CatalogueEntry* findCommand(int index);
+
+// The entry of a command's name as its label shows it, a blank also written as
+// "_" ("SET OLE" or "SET_OLE"), or nullptr.
+const CatalogueEntry* findCommand(QStringView name);
 
 } // namespace commands

@@ -3,6 +3,7 @@
 #include "tones/portaudiooutput.h"
 #include "tones/soundlog.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 namespace tones {
@@ -21,14 +22,39 @@ bool Dialer::startAudio() {
     return output_->initialize();
 }
 
-void Dialer::dial(const QString& command) {
+void Dialer::dial(const QString& command, const QString& name, const QString& from) {
     stopRequested_ = false;
     dialling_ = true;
     const auto symbols = [](QStringView text) {
         return int(text.size() - text.count(u' ') - text.count(u'\t'));
     };
+    const StationSettings station = this->station();
+    const UplinkLog log([this] {
+        const QMutexLocker locker(&mutex_);
+        return logFile_;
+    }());
+    const DialRecord record{command, name, from, station.output, station.ptt.type};
+    QElapsedTimer clock;
+    QList<int> notSent;
+    // The positions from `from` on that hold a symbol.
+    const auto notSentFrom = [&command, &notSent](qsizetype first) {
+        for (qsizetype i = std::max<qsizetype>(first, 0); i < command.size(); ++i) {
+            if (command.at(i) != u' ' && command.at(i) != u'\t' && !notSent.contains(int(i))) {
+                notSent.append(int(i));
+            }
+        }
+        std::sort(notSent.begin(), notSent.end());
+    };
+    const auto logEnd = [&] {
+        writeLog(log.writeEnd(record, QDateTime::currentDateTimeUtc(), notSent, clock.elapsed()));
+    };
     const QString noLock = lock_.lock([this] { return !stopRequested_; });
+    // The start is on disk before the first tone sounds.
+    clock.start();
+    writeLog(log.writeStart(record, QDateTime::currentDateTimeUtc()));
     if (!noLock.isEmpty()) {
+        notSentFrom(0);
+        logEnd();
         dialling_ = false;
         if (stopRequested_) {
             emit dialStopped(0, symbols(command), command);
@@ -45,8 +71,9 @@ void Dialer::dial(const QString& command) {
     int failures = 0;
     const qsizetype stoppedAt = player_.play(
         command,
-        [this, &failures](const QString& reason) {
+        [this, &failures, &notSent](const QString& reason, qsizetype position) {
             ++failures;
+            notSent.append(int(position));
             reportFailure(reason);
         },
         [this] { return stopRequested_.load(); });
@@ -60,8 +87,25 @@ void Dialer::dial(const QString& command) {
                    .arg(symbols(command))
                    .arg(command.mid(stoppedAt));
         emit dialStopped(sent, symbols(command), command.mid(stoppedAt));
+        notSentFrom(stoppedAt);
     }
+    logEnd();
     emit dialFinished();
+}
+
+void Dialer::writeLog(const QString& error) {
+    if (error.isEmpty()) {
+        return;
+    }
+    qCWarning(lcSound).noquote() << "uplink log:" << error;
+    if (!std::exchange(logFailureSaid_, true)) {
+        emit logFailed(error);
+    }
+}
+
+void Dialer::setLogFile(const QString& path) {
+    const QMutexLocker locker(&mutex_);
+    logFile_ = path;
 }
 
 void Dialer::reportFailure(const QString& reason) {

@@ -16,6 +16,7 @@
 #include "tones/diallock.h"
 #include "tones/station.h"
 #include "tones/toneplayer.h"
+#include "tones/uplinklog.h"
 
 #include <QMutex>
 #include <QObject>
@@ -57,6 +58,10 @@ public:
     void setStation(const StationSettings& station);
     StationSettings station() const;
 
+    // The uplink log every dial is written to (empty: the default one, see
+    // UplinkLog). Safe from any thread.
+    void setLogFile(const QString& path);
+
 public slots:
     // Starts the audio system, once, ahead of the first dial (a tenth of a
     // second that the window need not wait for). False when there is no
@@ -66,8 +71,10 @@ public slots:
     // Waits until no other dial of this user runs, plays the command and
     // returns when it has gone out: dialStarted(), a toneFailed() for each
     // symbol that did not go out (each waiting for acknowledgeFailure()), and
-    // dialFinished().
-    void dial(const QString& command);
+    // dialFinished(). `name` (the catalogue's, null for free text) and `from`
+    // ("window" or "command-line") are for the uplink log.
+    void dial(const QString& command, const QString& name = QString(),
+              const QString& from = QStringLiteral("window"));
 
 signals:
     // The command starts now: the one-dial lock is held, no tone sent yet.
@@ -81,15 +88,22 @@ signals:
     void dialStopped(int sent, int symbols, const QString& notSent);
     // The command has gone out, as far as it could (after any of the above).
     void dialFinished();
+    // The uplink log cannot be written, and why; the dial goes on. Said once,
+    // at the first failure.
+    void logFailed(const QString& reason);
 
 private:
     void reportFailure(const QString& reason);
+    // Writes a line of the uplink log; says so once when it cannot.
+    void writeLog(const QString& error);
 
     std::unique_ptr<AudioOutput> output_;
     TonePlayer player_;
     DialLock lock_;
     mutable QMutex mutex_;
     StationSettings station_;
+    QString logFile_;
+    bool logFailureSaid_ = false;
     QWaitCondition acknowledged_;
     bool awaitingAcknowledgement_ = false;
     bool shuttingDown_ = false;

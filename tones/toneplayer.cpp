@@ -29,8 +29,8 @@ qint64 soundEnd(const Samples& tone) {
     return (samples + tone.format.channels - 1) / tone.format.channels;
 }
 
-QString symbolFailed(QChar symbol, const QString& why) {
-    return QStringLiteral("'%1': %2").arg(symbol, why);
+TonePlayer::NotSent symbolFailed(QChar symbol, qsizetype position, const QString& why) {
+    return {position, QStringLiteral("'%1': %2").arg(symbol, why)};
 }
 
 } // namespace
@@ -38,30 +38,30 @@ QString symbolFailed(QChar symbol, const QString& why) {
 TonePlayer::TonePlayer(QString toneFolder, AudioOutput& output)
     : folder_(std::move(toneFolder)), output_(output) {}
 
-QStringList TonePlayer::queueTone(QChar symbol, qsizetype position, const DtmfKey& key,
-                                  const QString& path) {
+TonePlayer::NotSentList TonePlayer::queueTone(QChar symbol, qsizetype position, const DtmfKey& key,
+                                              const QString& path) {
     QString error;
     const std::optional<Samples> tone = readSoundFile(path, &error);
     if (!tone) {
-        return {symbolFailed(symbol, error)};
+        return {symbolFailed(symbol, position, error)};
     }
     // A file that does not sound its key's pair is not played: the spacecraft
     // would take another command than the one shown.
     if (!carriesDtmfPair(*tone, key)) {
-        return {
-            symbolFailed(symbol, QStringLiteral("%1: does not sound the pair of %2 (%3 Hz, %4 Hz)")
-                                     .arg(path, QChar(key.symbol))
-                                     .arg(key.rowHz())
-                                     .arg(key.columnHz()))};
+        return {symbolFailed(symbol, position,
+                             QStringLiteral("%1: does not sound the pair of %2 (%3 Hz, %4 Hz)")
+                                 .arg(path, QChar(key.symbol))
+                                 .arg(key.rowHz())
+                                 .arg(key.columnHz()))};
     }
     if (!output_.isOpen() && !output_.open(tone->format)) {
-        return {symbolFailed(symbol, output_.errorString())};
+        return {symbolFailed(symbol, position, output_.errorString())};
     }
     const AudioFormat streamFormat = output_.format();
     const Samples fitted =
         tone->format == streamFormat ? *tone : convertSamples(*tone, streamFormat, &error);
     if (fitted.frames.empty()) {
-        return {symbolFailed(symbol, path + QStringLiteral(": ") + error)};
+        return {symbolFailed(symbol, position, path + QStringLiteral(": ") + error)};
     }
     // Writing is paced by the device, so a device that fails during the write
     // may already have played this tone's sound.
@@ -115,10 +115,10 @@ qsizetype TonePlayer::stopAtSilence() {
     return firstDropped;
 }
 
-QStringList TonePlayer::dropFailedDevice() {
+TonePlayer::NotSentList TonePlayer::dropFailedDevice() {
     const qint64 played = output_.framesPlayed();
     const QString why = QStringLiteral("did not sound: ") + output_.errorString();
-    QStringList reasons;
+    NotSentList reasons;
     for (const QueuedTone& tone : queued_) {
         if (tone.soundEnd > played && tone.start < played) {
             qCDebug(lcSound) << "device failed" << (tone.soundEnd - played)
@@ -126,7 +126,7 @@ QStringList TonePlayer::dropFailedDevice() {
                              << (tone.soundEnd - tone.start);
         }
         if (tone.soundEnd > played) {
-            reasons << symbolFailed(tone.symbol, why);
+            reasons << symbolFailed(tone.symbol, tone.position, why);
         }
     }
     // Closed, so that the next tone tries the device afresh.
@@ -136,10 +136,10 @@ QStringList TonePlayer::dropFailedDevice() {
     return reasons;
 }
 
-QStringList TonePlayer::finishQueuedTones() {
+TonePlayer::NotSentList TonePlayer::finishQueuedTones() {
     if (output_.isOpen() && !output_.drain()) {
         // Asked to stop, the queued tones are left to stopAtSilence().
-        return output_.stopAsked() ? QStringList{} : dropFailedDevice();
+        return output_.stopAsked() ? NotSentList{} : dropFailedDevice();
     }
     // A drained stream starts again from frame 0.
     queued_.clear();
@@ -147,17 +147,17 @@ QStringList TonePlayer::finishQueuedTones() {
     return {};
 }
 
-void TonePlayer::reportFailures(QStringList reasons, const FailureHandler& onFailure) {
+void TonePlayer::reportFailures(NotSentList reasons, const FailureHandler& onFailure) {
     if (reasons.isEmpty()) {
         return;
     }
     // Let the tones before the failure sound first, so that the reports stand
     // where the failure is.
     reasons += finishQueuedTones();
-    for (const QString& reason : reasons) {
-        qCWarning(lcSound).noquote() << "not sent:" << reason;
+    for (const NotSent& failed : reasons) {
+        qCWarning(lcSound).noquote() << "not sent:" << failed.reason;
         if (onFailure) {
-            onFailure(reason);
+            onFailure(failed.reason, failed.position);
         }
     }
 }
@@ -187,10 +187,10 @@ qsizetype TonePlayer::play(const QString& command, const FailureHandler& onFailu
         }
         const std::optional<DtmfKey> key = dtmfKey(symbol.unicode());
         const std::size_t queuedBefore = queued_.size();
-        QStringList reasons =
+        NotSentList reasons =
             key ? queueTone(symbol, position, *key,
                             folder.filePath(QString::fromStdString(toneFileName(*key))))
-                : QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))};
+                : NotSentList{symbolFailed(symbol, position, QStringLiteral("not a DTMF symbol"))};
         if (key && reasons.isEmpty() && queued_.size() == queuedBefore) {
             break; // stopped while waiting to queue it
         }

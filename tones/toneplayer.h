@@ -20,7 +20,14 @@ inline constexpr QStringView kToneErrorTitle = u"Error";
 class TonePlayer {
 public:
     // Told why one symbol did not go out; dialling goes on when it returns.
-    using FailureHandler = std::function<void(const QString& reason)>;
+    using FailureHandler = std::function<void(const QString& reason, qsizetype position)>;
+
+    // A symbol that did not go out: where it stands in the command, and why.
+    struct NotSent {
+        qsizetype position;
+        QString reason;
+    };
+    using NotSentList = QList<NotSent>;
 
     TonePlayer(QString toneFolder, AudioOutput& output);
 
@@ -47,7 +54,7 @@ private:
     // will not go out: this one, when it cannot be played; when the device
     // fails meanwhile, every queued tone, this one included, that had not
     // sounded yet.
-    QStringList queueTone(QChar symbol, qsizetype position, const DtmfKey& key,
+    NotSentList queueTone(QChar symbol, qsizetype position, const DtmfKey& key,
                           const QString& path);
     // Lets the queued tones play until playing is in a silence between two of
     // them, and drops the rest there: no tone is cut. The command position of
@@ -55,12 +62,12 @@ private:
     qsizetype stopAtSilence();
     // Waits until the queued tones have played; why those that did not sound
     // because the device failed did not.
-    QStringList finishQueuedTones();
+    NotSentList finishQueuedTones();
     // Closes a failed device; why the queued tones that had not sounded did not.
-    QStringList dropFailedDevice();
+    NotSentList dropFailedDevice();
     // Tells `onFailure` of each tone that did not go out, once the tones
     // queued before them have sounded.
-    void reportFailures(QStringList reasons, const FailureHandler& onFailure);
+    void reportFailures(NotSentList reasons, const FailureHandler& onFailure);
 
     struct QueuedTone {
         QChar symbol;

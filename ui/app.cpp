@@ -1,5 +1,7 @@
 #include "ui/app.h"
 
+#include "commands/composer.h"
+#include "commands/request.h"
 #include "timecal/clock.h"
 #include "tones/dialer.h"
 #include "tones/outputs.h"
@@ -11,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
+#include <QFile>
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QThread>
@@ -111,6 +114,89 @@ int listOutputs(int argc, char** argv) {
     return 0;
 }
 
+// Dials one command without a window and returns the exit status: 0 when every
+// symbol sounded, 1 when some did not, 2 when the request was wrong (nothing
+// dialled).
+int sendCommand(int argc, char** argv, const CommandLine& line,
+                const tones::StationSettings& station, const QString& logFile) {
+    const QCoreApplication app(argc, argv);
+    const auto usageError = [](const QString& error) {
+        std::fprintf(stderr, "dtmf-dialer: %s\n", qPrintable(error));
+        return 2;
+    };
+    std::optional<QString> elementSet;
+    if (!line.elements.isEmpty()) {
+        QFile file(line.elements);
+        const bool opened = line.elements == u"-" ? file.open(stdin, QIODevice::ReadOnly)
+                                                  : file.open(QIODevice::ReadOnly);
+        const QByteArray text = opened ? file.readAll() : QByteArray();
+        if (!opened || file.error() != QFileDevice::NoError) {
+            return usageError(QStringLiteral("%1: %2").arg(line.elements, file.errorString()));
+        }
+        elementSet = QString::fromUtf8(text);
+    }
+    const timecal::SystemClock clock;
+    const commands::CommandRequest request =
+        commands::requestCommand(line.send, elementSet, clock.utcNow());
+    if (request.entry == nullptr) {
+        return usageError(request.error);
+    }
+    const commands::ComposedCommand composed =
+        commands::composeCommand(*request.entry, request.values);
+    if (!composed.refusal.isEmpty()) {
+        return usageError(composed.refusal);
+    }
+    std::printf("%s\n", qPrintable(composed.command));
+    std::fflush(stdout);
+
+    QThread dialThread;
+    dialThread.setObjectName(QStringLiteral("dialer"));
+    tones::Dialer dialer(QCoreApplication::applicationDirPath());
+    dialer.setStation(station);
+    dialer.setLogFile(logFile);
+    dialer.moveToThread(&dialThread);
+    int status = 0;
+    const auto complain = [&status](const QString& text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        status = 1;
+    };
+    // Each tone that did not go out: a line, and the dial goes on at once.
+    QObject::connect(
+        &dialer, &tones::Dialer::toneFailed, &dialer,
+        [&](const QString& reason) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(tones::kToneErrorText.toString()),
+                         qPrintable(reason));
+            status = 1;
+            dialer.acknowledgeFailure();
+        },
+        Qt::DirectConnection);
+    QObject::connect(&dialer, &tones::Dialer::dialRefused, &app, complain);
+    QObject::connect(&dialer, &tones::Dialer::logFailed, &app, [](const QString& reason) {
+        std::fprintf(stderr,
+                     "dtmf-dialer: the uplink log cannot be written (%s); the command "
+                     "is sent all the same\n",
+                     qPrintable(reason));
+    });
+    QObject::connect(&dialer, &tones::Dialer::dialStopped, &app,
+                     [&complain](int sent, int symbols, const QString& notSent) {
+                         complain(QStringLiteral("stopped: %1 of %2 symbols went out; not sent: %3")
+                                      .arg(sent)
+                                      .arg(symbols)
+                                      .arg(notSent));
+                     });
+    QObject::connect(&dialer, &tones::Dialer::dialFinished, &app, &QCoreApplication::quit);
+    const TerminationSignals terminationSignals([&dialer] { dialer.requestStop(); });
+    dialThread.start();
+    const QString name = request.entry->name.isEmpty() ? QString() : request.entry->name.toString();
+    QMetaObject::invokeMethod(&dialer, [&dialer, command = composed.command, name] {
+        dialer.dial(command, name, QStringLiteral("command-line"));
+    });
+    QCoreApplication::exec();
+    dialThread.quit();
+    dialThread.wait();
+    return status;
+}
+
 // "Station settings", from the window's context menu and with Ctrl+Comma; OK
 // saves them, and the next press uses them.
 void addStationSettings(QWidget& window, tones::Dialer& dialer) {
@@ -152,11 +238,16 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
     tones::StationSettings station;
+    QString logFile;
     {
         QSettings settings;
         station = tones::loadStation(settings);
+        logFile = settings.value(QStringLiteral("log/file")).toString();
     }
     const CommandLine line = parseCommandLine(arguments, station);
+    if (!line.logFile.isEmpty()) {
+        logFile = line.logFile;
+    }
     switch (line.action) {
     case CommandLine::Action::UsageError:
         std::fprintf(stderr, "dtmf-dialer: %s\nTry 'dtmf-dialer --help'.\n",
@@ -170,6 +261,11 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
         return 0;
     case CommandLine::Action::ListOutputs:
         return listOutputs(argc, argv);
+    case CommandLine::Action::List:
+        std::fputs(qPrintable(commands::describeCatalogue()), stdout);
+        return 0;
+    case CommandLine::Action::Send:
+        return sendCommand(argc, argv, line, station, logFile);
     case CommandLine::Action::Window:
         break;
     }
@@ -184,6 +280,7 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     dialThread.setObjectName(QStringLiteral("dialer"));
     tones::Dialer dialer(QCoreApplication::applicationDirPath());
     dialer.setStation(station);
+    dialer.setLogFile(logFile);
     dialer.moveToThread(&dialThread);
 
     const timecal::SystemClock clock;
@@ -191,7 +288,17 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     DialerWindow window(clock, warnings);
     warnings.setParent(&window);
     addStationSettings(window, dialer);
-    QObject::connect(&window, &DialerWindow::dialRequested, &dialer, &tones::Dialer::dial);
+    QObject::connect(&window, &DialerWindow::dialRequested, &dialer,
+                     [&dialer](const QString& command, const QString& name) {
+                         dialer.dial(command, name, QStringLiteral("window"));
+                     });
+    // The dial goes out all the same; the operator is told once.
+    QObject::connect(&dialer, &tones::Dialer::logFailed, &window, [&warnings](const QString& why) {
+        warnings.show(QStringLiteral("The uplink log cannot be written: %1\n\nCommands are sent "
+                                     "all the same, but not logged.")
+                          .arg(why),
+                      QStringLiteral("Uplink log"), {});
+    });
     QObject::connect(&dialer, &tones::Dialer::toneFailed, &window, &DialerWindow::showToneFailure);
     // The dialer waits on the operator's OK: it is told directly, not through
     // its own (busy) thread's queue.

@@ -35,6 +35,24 @@ const QCommandLineOption kTail(QStringLiteral("ptt-tail-ms"),
                                               "100)."),
                                QStringLiteral("ms"));
 
+const QCommandLineOption kSend(QStringLiteral("send"),
+                               QStringLiteral("Dial one command without a window and exit: a "
+                                              "command's name with its values (SET_LOW_TEMP=205, "
+                                              "PACKET_POINTER=00012,00010, SET_TIME), or a DTMF "
+                                              "string sent as it stands ('**31##')."),
+                               QStringLiteral("what"));
+const QCommandLineOption kElements(QStringLiteral("elements"),
+                                   QStringLiteral("The element set that SET_OLE sends, from a "
+                                                  "file (- for standard input)."),
+                                   QStringLiteral("file"));
+const QCommandLineOption kList(QStringLiteral("list"),
+                               QStringLiteral("Print the commands: name, what it sends, what "
+                                              "values it takes."));
+const QCommandLineOption kLog(QStringLiteral("log"),
+                              QStringLiteral("The uplink log (default "
+                                             "$XDG_STATE_HOME/dtmf-dialer/uplink.jsonl)."),
+                              QStringLiteral("file"));
+
 // A whole number from `lowest` to `highest`, or a usage error naming the option.
 bool readWhole(const QCommandLineParser& parser, const QCommandLineOption& option, int lowest,
                int highest, int& value, QString& error) {
@@ -64,8 +82,8 @@ CommandLine parseCommandLine(const QStringList& arguments, tones::StationSetting
         QStringLiteral("Dials the ground station's DTMF telecommands into the radio uplink."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addOptions(
-        {kOutput, kListOutputs, kPttType, kRigModel, kRigFile, kPttFile, kLead, kTail});
+    parser.addOptions({kSend, kElements, kList, kLog, kOutput, kListOutputs, kPttType, kRigModel,
+                       kRigFile, kPttFile, kLead, kTail});
 
     CommandLine line;
     auto usageError = [&line](const QString& error) {
@@ -116,7 +134,17 @@ CommandLine parseCommandLine(const QStringList& arguments, tones::StationSetting
         return usageError(error);
     }
     station = given;
-    if (parser.isSet(kListOutputs)) {
+    line.logFile = parser.value(kLog);
+    line.elements = parser.value(kElements);
+    if (parser.isSet(kElements) && !parser.isSet(kSend)) {
+        return usageError(QStringLiteral("--elements goes with --send SET_OLE"));
+    }
+    if (parser.isSet(kSend)) {
+        line.action = CommandLine::Action::Send;
+        line.send = parser.value(kSend);
+    } else if (parser.isSet(kList)) {
+        line.action = CommandLine::Action::List;
+    } else if (parser.isSet(kListOutputs)) {
         line.action = CommandLine::Action::ListOutputs;
     }
     return line;

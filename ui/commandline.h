@@ -11,10 +11,13 @@
 namespace ui {
 
 struct CommandLine {
-    enum class Action { Window, ListOutputs, Help, Version, UsageError };
+    enum class Action { Window, Send, List, ListOutputs, Help, Version, UsageError };
     Action action = Action::Window;
-    QString error; // with UsageError: what is wrong, in a line
-    QString help;  // with Help: the text to print
+    QString send;     // with Send: what to send
+    QString elements; // the element-set file ("-": standard input); empty: none
+    QString logFile;  // the uplink log; empty: the settings' or the default
+    QString error;    // with UsageError: what is wrong, in a line
+    QString help;     // with Help: the text to print
 };
 
 // Reads `arguments` (argv, the program's name first) and lays the station

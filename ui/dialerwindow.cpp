@@ -78,6 +78,25 @@ DialerWindow::DialerWindow(const timecal::Clock& clock, WarningBox& warnings, co
 DialerWindow::~DialerWindow() = default;
 
 void DialerWindow::fillFromCatalogue() {
+    // The value boxes hold as many characters as their commands take.
+    const std::pair<QString commands::CommandValues::*, QLineEdit*> valueBoxes[] = {
+        {&commands::CommandValues::lowTemp, form_->lowTempValue},
+        {&commands::CommandValues::okTemp, form_->okTempValue},
+        {&commands::CommandValues::lowBatt, form_->lowBattValue},
+        {&commands::CommandValues::critBatt, form_->critBattValue},
+        {&commands::CommandValues::pointerIn, form_->pointerIn},
+        {&commands::CommandValues::pointerOut, form_->pointerOut},
+        {&commands::CommandValues::resendStart, form_->resendStart},
+        {&commands::CommandValues::resendStop, form_->resendStop},
+    };
+    for (const commands::CatalogueEntry& entry : commands::catalogue()) {
+        for (const auto& [value, box] : valueBoxes) {
+            if (entry.valueLength > 0 &&
+                (entry.firstValue == value || entry.secondValue == value)) {
+                box->setMaxLength(entry.valueLength);
+            }
+        }
+    }
     for (QWidget* widget : findChildren<QWidget*>()) {
         const QVariant index = widget->property(kCommandIndex);
         const commands::CatalogueEntry* entry =
@@ -157,7 +176,8 @@ void DialerWindow::sendCommand(int index) {
     // From here until the dial has finished, input to the window is dropped, not
     // queued for later; the window keeps painting.
     input_.hold();
-    emit dialRequested(composed.command);
+    emit dialRequested(composed.command,
+                       entry->name.isEmpty() ? QString() : entry->name.toString());
 }
 
 void DialerWindow::showToneFailure(const QString& reason) {

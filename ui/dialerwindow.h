@@ -51,8 +51,9 @@ public slots:
     void dialFinished();
 
 signals:
-    // A command to dial; dialFinished() must follow.
-    void dialRequested(const QString& command);
+    // A command to dial, and the name of the button's command (a null string
+    // for the free text); dialFinished() must follow.
+    void dialRequested(const QString& command, const QString& name);
     void toneFailureAcknowledged();
     // The operator pressed Escape while a command was dialled.
     void stopRequested();

@@ -1,5 +1,6 @@
 #include "commands/composer.h"
 #include "commands/elements.h"
+#include "commands/request.h"
 #include "commands/timecommand.h"
 
 #include <QTest>
@@ -53,6 +54,46 @@ private slots:
             commands << composed.command + composed.refusal;
         }
         QCOMPARE(commands.join(u'|'), sent);
+    }
+
+    // What a script asks for, and what is sent (or "refused: " and the start
+    // of why). Values go in as typed, but must fit their boxes.
+    void request_data() {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("sent");
+        // clang-format off
+        QTest::newRow("fixed") << "MSK_2k4" << "**31##";
+        QTest::newRow("threshold") << "SET_LOW_TEMP=205" << "**13#205#";
+        QTest::newRow("threshold as typed") << "SET_CRIT_BATT=1a " << "**16#1a #";
+        QTest::newRow("pair") << "PACKET_POINTER=00012,00010" << "**39#0001200010#";
+        QTest::newRow("blank as underscore") << "SET_OLE" << kCommand;
+        QTest::newRow("time") << "SET_TIME" << "**10#1123182280212#";
+        QTest::newRow("free text") << "**31##" << "**31##";
+        QTest::newRow("free text, lower case and blanks") << " 1a *" << " 1a *";
+        QTest::newRow("value too long") << "SET_OK_TEMP=2000" << "refused: the value \"2000\" of SET_OK_TEMP is longer";
+        QTest::newRow("second value too long") << "PACKET_RESEND=1,123456" << "refused: the value \"123456\"";
+        QTest::newRow("value missing") << "SET_LOW_BATT" << "refused: SET_LOW_BATT takes one value";
+        QTest::newRow("value empty") << "SET_LOW_BATT=" << "refused: SET_LOW_BATT takes one value";
+        QTest::newRow("one of a pair") << "PACKET_POINTER=12" << "refused: PACKET_POINTER takes two values";
+        QTest::newRow("three of a pair") << "PACKET_POINTER=1,2,3" << "refused: PACKET_POINTER takes two values";
+        QTest::newRow("value to a fixed one") << "HK_NEW=1" << "refused: HK_NEW takes no value";
+        QTest::newRow("unknown name") << "HK_OLD" << "refused: \"HK_OLD\" is neither";
+        QTest::newRow("not DTMF") << "**31#E" << "refused: \"**31#E\" is neither";
+        QTest::newRow("empty") << "" << "refused: \"\" is neither";
+        QTest::newRow("no element set") << "SET_OLE" << "refused: SET_OLE takes an element set";
+        // clang-format on
+    }
+    void request() {
+        QFETCH(QString, what);
+        QFETCH(QString, sent);
+        const QDateTime utc(QDate(2012, 2, 28), QTime(18, 23, 17), Qt::UTC);
+        const bool withSet = QByteArray(QTest::currentDataTag()) != "no element set";
+        const CommandRequest request = requestCommand(
+            what, withSet ? std::optional(kLine1 + "\n" + kLine2) : std::nullopt, utc);
+        const QString got = request.entry == nullptr
+                                ? "refused: " + request.error
+                                : composeCommand(*request.entry, request.values).command;
+        QVERIFY2(request.entry == nullptr ? got.startsWith(sent) : got == sent, qPrintable(got));
     }
 
     // Pasted text and what is wrong with it ("" when nothing is).

@@ -120,11 +120,13 @@ MUTANTS = [
              "    // From here until the dial has finished, input to the window is dropped, not\n"
              "    // queued for later; the window keeps painting.\n"
              "    input_.hold();\n"
-             "    emit dialRequested(composed.command);\n",
+             "    emit dialRequested(composed.command,\n"
+             "                       entry->name.isEmpty() ? QString() : entry->name.toString());\n",
          new="    // From here until the dial has finished, input to the window is dropped, not\n"
              "    // queued for later; the window keeps painting.\n"
              "    input_.hold();\n"
-             "    emit dialRequested(composed.command);\n"
+             "    emit dialRequested(composed.command,\n"
+             "                       entry->name.isEmpty() ? QString() : entry->name.toString());\n"
              "    form_->lastSent->setText(commands::lastSentText(composed.command));\n"),
     dict(id="M13", area="commands",
          desc="Catalogue: PACKET_POINTER joins its boxes in the wrong order (OUT before IN)",
