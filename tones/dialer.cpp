@@ -97,9 +97,11 @@ void Dialer::writeLog(const QString& error) {
     if (error.isEmpty()) {
         return;
     }
-    qCWarning(lcSound).noquote() << "uplink log:" << error;
+    // The operator is told once, by whoever shows logFailed(); the dial goes on.
     if (!std::exchange(logFailureSaid_, true)) {
         emit logFailed(error);
+    } else {
+        qCDebug(lcSound).noquote() << "uplink log:" << error;
     }
 }
 

@@ -6,6 +6,8 @@
 set -uo pipefail
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf TMPDIR=$work/tmp
+# The dialers read their settings and keep their log here, not in the home folder.
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 mkdir -p "$TMPDIR"
 unset PULSE_SERVER
 server=$(dirname "${BASH_SOURCE[0]}")/soundserver.sh
