@@ -3,8 +3,12 @@
 
 #include "tones/dialer.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QMutex>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <functional>
 
 namespace testing {
@@ -14,7 +18,8 @@ namespace testing {
 struct DialRecord {
     QMutex mutex;
     QStringList events;
-    QStringList reasons; // why each failure
+    QStringList reasons;  // why each failure
+    QTemporaryDir logDir; // the dialers' uplink log, kept out of the home folder
 
     void note(const QString& event, const QString& reason = {}) {
         const QMutexLocker locker(&mutex);
@@ -29,6 +34,7 @@ struct DialRecord {
                                           std::unique_ptr<tones::AudioOutput> output,
                                           const std::function<void()>& onFailure = {}) {
         auto made = std::make_unique<tones::Dialer>(folder, std::move(output));
+        made->setLogFile(logDir.filePath("uplink.jsonl"));
         tones::Dialer* watched = made.get();
         const auto failed = [this, watched, onFailure](const QString& reason) {
             note("!" + reason.mid(1, 1), reason);
@@ -38,6 +44,14 @@ struct DialRecord {
         QObject::connect(watched, &tones::Dialer::toneFailed, watched, failed);
         QObject::connect(watched, &tones::Dialer::dialFinished, watched, [this] { note("]"); });
         return made;
+    }
+    // The last line of the uplink log.
+    QJsonObject lastLogged() {
+        QFile log(logDir.filePath("uplink.jsonl"));
+        const QList<QByteArray> lines = log.open(QIODevice::ReadOnly)
+                                            ? log.readAll().trimmed().split('\n')
+                                            : QList<QByteArray>();
+        return QJsonDocument::fromJson(lines.value(lines.size() - 1)).object();
     }
     // The events since the last take(), joined by blanks; the reasons are cleared too.
     QString take() {

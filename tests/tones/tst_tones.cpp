@@ -2,6 +2,7 @@
 #include "tones/tonecheck.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSemaphore>
@@ -202,6 +203,19 @@ private slots:
         QCOMPARE(made->startAudio(), output->device);
         made->dial(command);
         QVERIFY2(record.reasons.value(0).contains(why), qPrintable(record.reasons.value(0)));
+        // The log names each symbol reported, by its position, in turn.
+        QList<int> notSent;
+        for (const QString& event : events.split(' ')) {
+            if (event.startsWith('!'))
+                notSent << int(
+                    command.indexOf(event.at(1), notSent.value(notSent.size() - 1, -1) + 1));
+        }
+        const QJsonObject logged = record.lastLogged();
+        QCOMPARE(logged["event"].toString() + " " +
+                     QJsonDocument(logged["not_sent"].toArray()).toJson(QJsonDocument::Compact),
+                 "dial-end " + QJsonDocument(QJsonArray::fromVariantList(
+                                                 QVariantList(notSent.begin(), notSent.end())))
+                                   .toJson(QJsonDocument::Compact));
         QCOMPARE(record.take(), events);
     }
 
