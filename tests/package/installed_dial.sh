@@ -53,7 +53,7 @@ for icon in scalable/apps/dtmf-dialer.svg 48x48/apps/dtmf-dialer.png 128x128/app
 done
 
 echo "== private PulseAudio with a null sink"
-export XDG_RUNTIME_DIR=$scratch/run PULSE_CLIENTCONFIG=$scratch/run/client.conf
+export XDG_RUNTIME_DIR=$scratch/run PULSE_CLIENTCONFIG=$scratch/run/client.conf XDG_CONFIG_HOME=$scratch/config XDG_STATE_HOME=$scratch/state
 unset PULSE_SERVER
 bash "$server" start pulseaudio "$XDG_RUNTIME_DIR" $$ || fail "no sound server"
 rec=$scratch/rec.wav

@@ -9,7 +9,7 @@ set -uo pipefail
 exe=$1
 picture=$2
 work=$(mktemp -d)
-export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf
+export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 unset PULSE_SERVER
 server=$(dirname "$0")/../support/soundserver.sh
 pids=()
