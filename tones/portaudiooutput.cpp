@@ -44,6 +44,14 @@ void logFailure(const char* call, PaError error) {
     qCWarning(lcSound).noquote() << describe(call, error);
 }
 
+// ALSA's name of a sink of the sound server: the pulse plugin's device, with
+// the name quoted as ALSA's configuration quotes strings.
+QByteArray alsaDeviceString(const QString& sinkName) {
+    QByteArray quoted = sinkName.toUtf8();
+    quoted.replace('\\', "\\\\").replace('"', "\\\"");
+    return "pulse:\"" + quoted + '"';
+}
+
 } // namespace
 
 PortAudioOutput::PortAudioOutput() = default;
@@ -83,19 +91,39 @@ bool PortAudioOutput::open(const AudioFormat& wanted) {
     if (!initialize()) {
         return false;
     }
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
-    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
-    if (info == nullptr || info->maxOutputChannels < 1) {
-        return fail(QStringLiteral("Pa_GetDeviceInfo: the default device has no output"));
-    }
     PaStreamParameters params{};
-    params.device = device;
-    params.channelCount = std::clamp(wanted.channels, 1, info->maxOutputChannels);
+    params.channelCount = std::max(1, wanted.channels);
     params.sampleFormat = paFloat32;
-    params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
-
-    if (const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
-        host != nullptr && host->type == paALSA) {
+    params.suggestedLatency = kSuggestedLatency;
+    double deviceRate = wanted.sampleRate;
+    bool alsa = true;
+    PaAlsaStreamInfo chosen{};
+    const QByteArray deviceString = alsaDeviceString(sinkName_);
+    if (sinkName_.isEmpty()) {
+        params.device = Pa_GetDefaultOutputDevice();
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(params.device);
+        if (info == nullptr || info->maxOutputChannels < 1) {
+            return fail(QStringLiteral("Pa_GetDeviceInfo: the default device has no output"));
+        }
+        params.channelCount = std::clamp(wanted.channels, 1, info->maxOutputChannels);
+        params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
+        deviceRate = info->defaultSampleRate;
+        const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
+        alsa = host != nullptr && host->type == paALSA;
+    } else {
+        // The chosen sink by its name, through PortAudio's ALSA host, whatever
+        // the default output is.
+        if (Pa_HostApiTypeIdToHostApiIndex(paALSA) < 0) {
+            return fail(QStringLiteral("Pa_HostApiTypeIdToHostApiIndex: PortAudio has no ALSA "
+                                       "host to play into \"%1\"")
+                            .arg(sinkName_));
+        }
+        PaAlsa_InitializeStreamInfo(&chosen);
+        chosen.deviceString = deviceString.constData();
+        params.device = paUseHostApiSpecificDeviceSpecification;
+        params.hostApiSpecificStreamInfo = &chosen;
+    }
+    if (alsa) {
         PaAlsa_SetNumPeriods(int(params.suggestedLatency * 1000 / kPeriodMs));
     }
 
@@ -103,7 +131,7 @@ bool PortAudioOutput::open(const AudioFormat& wanted) {
     // converted to it.
     double rate = wanted.sampleRate;
     if (Pa_IsFormatSupported(nullptr, &params, rate) != paFormatIsSupported) {
-        rate = info->defaultSampleRate;
+        rate = deviceRate;
     }
     PaStream* stream = nullptr;
     if (const PaError error = Pa_OpenStream(&stream, nullptr, &params, rate,
