@@ -10,11 +10,40 @@
 #include <chrono>
 #include <memory>
 
+namespace {
+
+// What the sound server shows for the program: its client, as the desktop's
+// mixer names it, the client's icon, and its stream.
+constexpr char kClientName[] = "DTMF Dialer";
+constexpr char kIconName[] = "dtmf-dialer";
+constexpr char kStreamName[] = "Uplink";
+
+} // namespace
+
+// How the program shows in the sound server (pavucontrol, GNOME's settings,
+// `pactl list sink-inputs`). PortAudio plays through ALSA's pulse plugin, which
+// names its client "ALSA plug-in [dtmf-dialer]" and its stream "ALSA Playback"
+// and has no setting for either, nor does libpulse read the stream's name from
+// the environment. So these two stand in for libpulse's own: the executable
+// exports them (tones/CMakeLists.txt), and the dynamic linker looks in the
+// executable before libpulse when the plugin asks for them.
+extern "C" pa_context* pa_context_new(pa_mainloop_api* api, const char* /*name*/) {
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kIconName);
+    pa_context* context = pa_context_new_with_proplist(api, kClientName, properties);
+    pa_proplist_free(properties);
+    return context;
+}
+
+// The program plays into nothing but the uplink.
+extern "C" pa_stream* pa_stream_new(pa_context* context, const char* /*name*/,
+                                    const pa_sample_spec* spec, const pa_channel_map* map) {
+    return pa_stream_new_with_proplist(context, kStreamName, spec, map, nullptr);
+}
+
 namespace tones {
 namespace {
 
-// The name the server shows for the client that asks.
-constexpr char kClientName[] = "DTMF Dialer";
 // However the server behaves, the answer comes within this.
 constexpr std::chrono::seconds kAnswerWithin{3};
 
