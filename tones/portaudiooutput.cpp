@@ -5,8 +5,12 @@
 #include <QThread>
 
 #include <algorithm>
+#include <alsa/error.h>
 #include <chrono>
 #include <cmath>
+#include <cstdarg>
+#include <jack/jack.h>
+#include <mutex>
 #include <pa_linux_alsa.h>
 #include <portaudio.h>
 #include <vector>
@@ -52,6 +56,43 @@ QByteArray alsaDeviceString(const QString& sinkName) {
     return "pulse:\"" + quoted + '"';
 }
 
+// While PortAudio looks through every device that ALSA and JACK might offer,
+// they write to stderr about each they do not find (dozens of lines on a
+// desktop without JACK, or without a sound card). None of that is a failure of
+// the output: what fails reaches PortAudio's own error, which is logged. Their
+// words go to the debug lines. (JACK_NO_START_SERVER would not do for JACK: it
+// is the attempt to connect that it reports.)
+void alsaMessage(const char* file, int line, const char* function, int error, const char* format,
+                 ...) {
+    if (!lcSound().isDebugEnabled()) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    QString text = QString::vasprintf(format, arguments);
+    va_end(arguments);
+    if (error != 0) {
+        text += QStringLiteral(": ") + QString::fromUtf8(snd_strerror(error));
+    }
+    qCDebug(lcSound).noquote() << QStringLiteral("ALSA %1:%2 (%3): %4")
+                                      .arg(QString::fromUtf8(file))
+                                      .arg(line)
+                                      .arg(QString::fromUtf8(function), text);
+}
+
+void jackMessage(const char* text) {
+    qCDebug(lcSound).noquote() << "JACK:" << text;
+}
+
+void routeLibraryMessages() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        snd_lib_error_set_handler(&alsaMessage);
+        jack_set_error_function(&jackMessage);
+        jack_set_info_function(&jackMessage);
+    });
+}
+
 } // namespace
 
 PortAudioOutput::PortAudioOutput() = default;
@@ -72,6 +113,7 @@ bool PortAudioOutput::initialize() {
         Pa_Terminate();
         initialized_ = false;
     }
+    routeLibraryMessages();
     if (const PaError error = Pa_Initialize(); error != paNoError) {
         error_ = describe("Pa_Initialize", error);
         qCWarning(lcSound).noquote() << error_;

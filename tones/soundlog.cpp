@@ -2,6 +2,6 @@
 
 namespace tones {
 
-Q_LOGGING_CATEGORY(lcSound, "dialer.sound")
+Q_LOGGING_CATEGORY(lcSound, "dialer.sound", QtWarningMsg)
 
 } // namespace tones
