@@ -6,10 +6,11 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  portaudio19-dev libsndfile1-dev libsamplerate0-dev)
+  portaudio19-dev libsndfile1-dev libsamplerate0-dev libpulse-dev libasound2-dev
+  libjack-jackd2-dev)
 # The program plays to whatever sound server the desktop runs (PulseAudio or
-# PipeWire): ALSA's default device reaches it through the pulse plugin. No sound
-# server is installed for running. Fonts the window asks for.
+# PipeWire): ALSA's pulse plugin reaches it, as the default device or a sink
+# chosen by name. No sound server is installed for running. Fonts the window asks for.
 run=(libasound2-plugins fonts-wine fonts-liberation fonts-dejavu-core)
 tests=(
   # private sound servers with a null sink; recording and decoding what was dialled

@@ -22,6 +22,10 @@ public:
     // it has not happened yet. False when there is no usable device (yet).
     virtual bool initialize() = 0;
 
+    // The sound server's sink that the next open() plays into, by its name
+    // (see tones/outputs.h); empty: the default output.
+    virtual void setDevice(const QString& sinkName) = 0;
+
     // Opens and starts a stream, as close to `wanted` as the device allows; the
     // format actually opened is format(). False when there is no usable device.
     virtual bool open(const AudioFormat& wanted) = 0;

@@ -1,5 +1,6 @@
 #include "tones/dialer.h"
 
+#include "tones/outputs.h"
 #include "tones/portaudiooutput.h"
 #include "tones/soundlog.h"
 
@@ -67,6 +68,16 @@ void Dialer::dial(const QString& command, const QString& name, const QString& fr
         emit dialFinished();
         return;
     }
+    if (const QString refusal = chooseOutput(station.output); !refusal.isEmpty()) {
+        notSentFrom(0);
+        logEnd();
+        lock_.unlock();
+        dialling_ = false;
+        qCWarning(lcSound).noquote() << "nothing sent:" << refusal;
+        emit dialRefused(refusal);
+        emit dialFinished();
+        return;
+    }
     emit dialStarted(command);
     int failures = 0;
     const qsizetype stoppedAt = player_.play(
@@ -108,6 +119,33 @@ void Dialer::writeLog(const QString& error) {
 void Dialer::setLogFile(const QString& path) {
     const QMutexLocker locker(&mutex_);
     logFile_ = path;
+}
+
+QString Dialer::chooseOutput(const QString& wanted) {
+    output_->setDevice(QString());
+    if (wanted.isEmpty()) {
+        return {};
+    }
+    // Looked for at every dial: the output may have come or gone since the last.
+    QString error;
+    const auto outputs = listOutputs(&error);
+    if (!outputs) {
+        return QStringLiteral("the sound server cannot be asked for the uplink output \"%1\" (%2)")
+            .arg(wanted, error);
+    }
+    const QStringList sinks = resolveOutput(wanted, *outputs);
+    if (sinks.isEmpty()) {
+        return QStringLiteral("the uplink output \"%1\" is not there").arg(wanted);
+    }
+    if (sinks.size() > 1) {
+        return QStringLiteral("the uplink output \"%1\" is the description of %2 outputs (%3): "
+                              "choose one by its name")
+            .arg(wanted)
+            .arg(sinks.size())
+            .arg(sinks.join(QStringLiteral(", ")));
+    }
+    output_->setDevice(sinks.constFirst());
+    return {};
 }
 
 void Dialer::reportFailure(const QString& reason) {

@@ -81,7 +81,8 @@ signals:
     void dialStarted(const QString& command);
     // A symbol did not go out, and why; the tones before it have sounded.
     void toneFailed(const QString& reason);
-    // Nothing of the command was sent, and why (no lock can be had).
+    // Nothing of the command was sent, and why (no lock can be had, or the
+    // chosen output is not there).
     void dialRefused(const QString& reason);
     // The dial was stopped: `sent` of the command's `symbols` went out, and the
     // rest of the command from `notSent` on was not sent.
@@ -96,6 +97,10 @@ private:
     void reportFailure(const QString& reason);
     // Writes a line of the uplink log; says so once when it cannot.
     void writeLog(const QString& error);
+    // Points the output at the sink that `wanted` (the station's output) names,
+    // or at the default output when it names none. Why nothing may be sent
+    // when that sink cannot be found; empty when it can.
+    QString chooseOutput(const QString& wanted);
 
     std::unique_ptr<AudioOutput> output_;
     TonePlayer player_;

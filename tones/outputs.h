@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace tones {
@@ -15,7 +16,13 @@ struct OutputInfo {
 };
 
 // The server's sinks, in its order; nullopt, and why in `error`, when the
-// server cannot be asked.
+// server cannot be asked. Asks the server of the session (never starts one)
+// and gives up after 3 s.
 std::optional<QList<OutputInfo>> listOutputs(QString* error);
+
+// The names of the sinks that `given` (what the operator chose, blanks around
+// it aside) means among `outputs`: the sink of that name, else every sink of
+// that description. None for an empty choice.
+QStringList resolveOutput(const QString& given, const QList<OutputInfo>& outputs);
 
 } // namespace tones

@@ -5,8 +5,12 @@
 #include <QThread>
 
 #include <algorithm>
+#include <alsa/error.h>
 #include <chrono>
 #include <cmath>
+#include <cstdarg>
+#include <jack/jack.h>
+#include <mutex>
 #include <pa_linux_alsa.h>
 #include <portaudio.h>
 #include <vector>
@@ -44,6 +48,51 @@ void logFailure(const char* call, PaError error) {
     qCWarning(lcSound).noquote() << describe(call, error);
 }
 
+// ALSA's name of a sink of the sound server: the pulse plugin's device, with
+// the name quoted as ALSA's configuration quotes strings.
+QByteArray alsaDeviceString(const QString& sinkName) {
+    QByteArray quoted = sinkName.toUtf8();
+    quoted.replace('\\', "\\\\").replace('"', "\\\"");
+    return "pulse:\"" + quoted + '"';
+}
+
+// While PortAudio looks through every device that ALSA and JACK might offer,
+// they write to stderr about each they do not find (dozens of lines on a
+// desktop without JACK, or without a sound card). None of that is a failure of
+// the output: what fails reaches PortAudio's own error, which is logged. Their
+// words go to the debug lines. (JACK_NO_START_SERVER would not do for JACK: it
+// is the attempt to connect that it reports.)
+void alsaMessage(const char* file, int line, const char* function, int error, const char* format,
+                 ...) {
+    if (!lcSound().isDebugEnabled()) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    QString text = QString::vasprintf(format, arguments);
+    va_end(arguments);
+    if (error != 0) {
+        text += QStringLiteral(": ") + QString::fromUtf8(snd_strerror(error));
+    }
+    qCDebug(lcSound).noquote() << QStringLiteral("ALSA %1:%2 (%3): %4")
+                                      .arg(QString::fromUtf8(file))
+                                      .arg(line)
+                                      .arg(QString::fromUtf8(function), text);
+}
+
+void jackMessage(const char* text) {
+    qCDebug(lcSound).noquote() << "JACK:" << text;
+}
+
+void routeLibraryMessages() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        snd_lib_error_set_handler(&alsaMessage);
+        jack_set_error_function(&jackMessage);
+        jack_set_info_function(&jackMessage);
+    });
+}
+
 } // namespace
 
 PortAudioOutput::PortAudioOutput() = default;
@@ -64,6 +113,7 @@ bool PortAudioOutput::initialize() {
         Pa_Terminate();
         initialized_ = false;
     }
+    routeLibraryMessages();
     if (const PaError error = Pa_Initialize(); error != paNoError) {
         error_ = describe("Pa_Initialize", error);
         qCWarning(lcSound).noquote() << error_;
@@ -83,19 +133,39 @@ bool PortAudioOutput::open(const AudioFormat& wanted) {
     if (!initialize()) {
         return false;
     }
-    const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
-    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
-    if (info == nullptr || info->maxOutputChannels < 1) {
-        return fail(QStringLiteral("Pa_GetDeviceInfo: the default device has no output"));
-    }
     PaStreamParameters params{};
-    params.device = device;
-    params.channelCount = std::clamp(wanted.channels, 1, info->maxOutputChannels);
+    params.channelCount = std::max(1, wanted.channels);
     params.sampleFormat = paFloat32;
-    params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
-
-    if (const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
-        host != nullptr && host->type == paALSA) {
+    params.suggestedLatency = kSuggestedLatency;
+    double deviceRate = wanted.sampleRate;
+    bool alsa = true;
+    PaAlsaStreamInfo chosen{};
+    const QByteArray deviceString = alsaDeviceString(sinkName_);
+    if (sinkName_.isEmpty()) {
+        params.device = Pa_GetDefaultOutputDevice();
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(params.device);
+        if (info == nullptr || info->maxOutputChannels < 1) {
+            return fail(QStringLiteral("Pa_GetDeviceInfo: the default device has no output"));
+        }
+        params.channelCount = std::clamp(wanted.channels, 1, info->maxOutputChannels);
+        params.suggestedLatency = std::max(kSuggestedLatency, info->defaultLowOutputLatency);
+        deviceRate = info->defaultSampleRate;
+        const PaHostApiInfo* host = Pa_GetHostApiInfo(info->hostApi);
+        alsa = host != nullptr && host->type == paALSA;
+    } else {
+        // The chosen sink by its name, through PortAudio's ALSA host, whatever
+        // the default output is.
+        if (Pa_HostApiTypeIdToHostApiIndex(paALSA) < 0) {
+            return fail(QStringLiteral("Pa_HostApiTypeIdToHostApiIndex: PortAudio has no ALSA "
+                                       "host to play into \"%1\"")
+                            .arg(sinkName_));
+        }
+        PaAlsa_InitializeStreamInfo(&chosen);
+        chosen.deviceString = deviceString.constData();
+        params.device = paUseHostApiSpecificDeviceSpecification;
+        params.hostApiSpecificStreamInfo = &chosen;
+    }
+    if (alsa) {
         PaAlsa_SetNumPeriods(int(params.suggestedLatency * 1000 / kPeriodMs));
     }
 
@@ -103,7 +173,7 @@ bool PortAudioOutput::open(const AudioFormat& wanted) {
     // converted to it.
     double rate = wanted.sampleRate;
     if (Pa_IsFormatSupported(nullptr, &params, rate) != paFormatIsSupported) {
-        rate = info->defaultSampleRate;
+        rate = deviceRate;
     }
     PaStream* stream = nullptr;
     if (const PaError error = Pa_OpenStream(&stream, nullptr, &params, rate,

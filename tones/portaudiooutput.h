@@ -33,6 +33,9 @@ public:
     // unless set. May be set from any thread.
     void setStallLimitMs(int ms) { stallLimitMs_ = ms; }
 
+    // A sink is played into through ALSA's pulse plugin ("pulse:NAME"), which
+    // reaches PulseAudio and PipeWire's pulse server alike.
+    void setDevice(const QString& sinkName) override { sinkName_ = sinkName; }
     bool open(const AudioFormat& wanted) override;
     bool isOpen() const override { return stream_ != nullptr; }
     AudioFormat format() const override { return format_; }
@@ -67,6 +70,7 @@ private:
     std::chrono::steady_clock::time_point reportedAt_; // the device last reported progress
     std::chrono::steady_clock::time_point lastLook_;   // the last answer from the device
     std::atomic<int> stallLimitMs_{2000};
+    QString sinkName_; // empty: the default output
     QString error_;
 };
 

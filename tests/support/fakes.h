@@ -75,6 +75,7 @@ struct FakeOutput : tones::AudioOutput {
     tones::AudioFormat opened;
 
     bool initialize() override { return device; }
+    void setDevice(const QString&) override {}
     bool open(const tones::AudioFormat& wanted) override {
         if (device) {
             note("o");

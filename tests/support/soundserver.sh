@@ -5,12 +5,17 @@
 # given runtime folder, on a bus of its own, and never meets a desktop's server.
 # The server ends with `stop`, or when the process OWNER_PID ends. When start
 # succeeds, uplink is the only sink of that name and the default sink, a silent
-# stream plays into it, and its monitor records.
+# stream plays into it, and its monitor records. With `speakers`, a second null
+# sink of that name is there as well, and it is the default instead.
+# The sinks' descriptions (what pactl and wpctl show): "Radio uplink" and
+# "Desk speakers".
 #
-#   soundserver.sh start pulseaudio|pipewire RUNTIME_DIR OWNER_PID
+#   soundserver.sh start pulseaudio|pipewire RUNTIME_DIR OWNER_PID [speakers]
 #   soundserver.sh stop RUNTIME_DIR
-#   soundserver.sh record RUNTIME_DIR WAV      records the sink until stop-recording
-#   soundserver.sh stop-recording RUNTIME_DIR
+#   soundserver.sh add-sink RUNTIME_DIR NAME   a null sink (again), as start makes them
+#   soundserver.sh record RUNTIME_DIR WAV [SINK]   records the sink (uplink) until
+#                                                  stop-recording
+#   soundserver.sh stop-recording RUNTIME_DIR  ends every recording
 #   soundserver.sh decode WAV                  prints the DTMF symbols heard in it
 #
 # Clients find it with XDG_RUNTIME_DIR=RUNTIME_DIR and
@@ -39,8 +44,15 @@ end() { # pid: ends it, SIGINT first
     kill -INT "$1" 2>/dev/null
     gone "$1" 3 || kill -KILL "$1" 2>/dev/null
 }
+stop_recording() {
+    local recorder
+    for recorder in "$rt"/recorder.*; do
+        [ -f "$recorder" ] && end "$(cat "$recorder")"
+        rm -f "$recorder"
+    done
+}
 stop() {
-    [ -f "$rt/recorder" ] && end "$(cat "$rt/recorder")"
+    stop_recording
     [ -f "$rt/pids" ] || return 0
     for pid in $(tac "$rt/pids"); do
         # The owner's watch stops the server by becoming this script: it must
@@ -62,14 +74,15 @@ wait_for() { # seconds, command...: until the command succeeds; false if it neve
 holds_samples() { # wav
     [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt 44 ]
 }
-record() { # wav: records the sink's monitor in the background; false if no samples come
-    [ -f "$rt/recorder" ] && end "$(cat "$rt/recorder")"
+record() { # wav [sink]: records the sink's monitor in the background; false if no samples come
+    local recorder=$rt/recorder.${2:-uplink}
+    [ -f "$recorder" ] && end "$(cat "$recorder")"
     rm -f "$1"
     # parec needs a moment to connect: it records once samples arrive. A short
     # latency, or the end of the recording is lost when it stops.
-    setsid parec -d uplink.monitor --latency-msec=10 --rate=22050 --channels=1 --format=s16le \
-        --file-format=wav "$1" </dev/null >/dev/null 2>&1 &
-    echo $! >"$rt/recorder"
+    setsid parec -d "${2:-uplink}.monitor" --latency-msec=10 --rate=22050 --channels=1 \
+        --format=s16le --file-format=wav "$1" </dev/null >/dev/null 2>&1 &
+    echo $! >"$recorder"
     wait_for 5 holds_samples "$1"
 }
 case $1 in
@@ -81,13 +94,16 @@ stop)
 record)
     rt=$2
     export XDG_RUNTIME_DIR=$rt PULSE_CLIENTCONFIG=$rt/client.conf
-    record "$3" || { echo "parec records nothing" >&2; exit 1; }
+    record "$3" "${4:-uplink}" || { echo "parec records nothing from ${4:-uplink}" >&2; exit 1; }
     exit 0
     ;;
 stop-recording)
-    [ -f "$2/recorder" ] && end "$(cat "$2/recorder")"
-    rm -f "$2/recorder"
+    rt=$2
+    stop_recording
     exit 0
+    ;;
+add-sink)
+    rt=$2 # and on below
     ;;
 decode)
     timeout 30 multimon-ng -q -a DTMF -t wav "$2" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
@@ -95,11 +111,13 @@ decode)
     ;;
 esac
 
-kind=$2
-owner=$4
+command=$1
+kind=${2:-}
+owner=${4:-}
 fail() {
     echo "$*" >&2
-    stop
+    # A sink that cannot be added leaves the server as it was.
+    [ "$command" = add-sink ] || stop
     exit 1
 }
 daemon() { # log name, command...
@@ -108,19 +126,19 @@ daemon() { # log name, command...
     setsid "$@" </dev/null >"$log" 2>&1 &
     echo $! >>"$rt/pids"
 }
-# What the server says about the sink, in words that do not depend on the locale.
+# What the server says about the sinks, in words that do not depend on the locale.
 export LC_ALL=C
-uplink_sinks() { # how many sinks are named uplink
-    pactl list short sinks 2>/dev/null | awk '$2 == "uplink" { n++ } END { print n + 0 }'
+sinks_named() { # name: how many sinks have that name
+    pactl list short sinks 2>/dev/null | awk -v name="$1" '$2 == name { n++ } END { print n + 0 }'
 }
-uplink_is_default() {
-    [ "$(pactl get-default-sink 2>/dev/null)" = uplink ]
+is_default() { # name
+    [ "$(pactl get-default-sink 2>/dev/null)" = "$1" ]
 }
-plays_into_uplink() { # pid: a stream of that process plays, uncorked, into uplink
+plays_into() { # sink pid: a stream of that process plays, uncorked, into the sink
     local sink
-    sink=$(pactl list short sinks 2>/dev/null | awk '$2 == "uplink" { print $1 }')
+    sink=$(pactl list short sinks 2>/dev/null | awk -v name="$1" '$2 == name { print $1 }')
     [ -n "$sink" ] || return 1
-    pactl list sink-inputs 2>/dev/null | awk -v pid="\"$1\"" -v sink="$sink" '
+    pactl list sink-inputs 2>/dev/null | awk -v pid="\"$2\"" -v sink="$sink" '
         function seen() { if (mine && on_sink && playing) found = 1 }
         /^Sink Input #/ { seen(); mine = on_sink = playing = 0 }
         $1 == "Sink:" { on_sink = $2 == sink }
@@ -128,37 +146,66 @@ plays_into_uplink() { # pid: a stream of that process plays, uncorked, into upli
         $1 == "application.process.id" && $3 == pid { mine = 1 }
         END { seen(); exit !found }'
 }
-# The null sink uplink, and as the default sink. PipeWire's pulse server answers
-# before WirePlumber is up, and until then it refuses a default sink ("Not
-# supported"): each step is repeated until the state holds, within a bound.
-settle_sink() {
+description() { # name: the description the tests know the sink by
+    case $1 in
+    uplink) echo "Radio uplink" ;;
+    speakers) echo "Desk speakers" ;;
+    *) echo "$1" ;;
+    esac
+}
+# A null sink of the name, and the default sink if asked. PipeWire's pulse
+# server answers before WirePlumber is up, and until then it refuses a default
+# sink ("Not supported"): each step is repeated until the state holds, within a
+# bound.
+settle_sink() { # name yes|no
     local end=$((SECONDS + 10)) loaded=no sinks
-    problem="no sink named uplink"
+    problem="no sink named $1"
     while :; do
-        sinks=$(uplink_sinks)
-        [ "$sinks" = 1 ] && uplink_is_default && return 0
+        sinks=$(sinks_named "$1")
+        [ "$sinks" = 1 ] && { [ "$2" = no ] || is_default "$1"; } && return 0
         [ "$SECONDS" -lt "$end" ] || return 1
         case $sinks in
         0)
             # Loaded once: a module that loaded makes its sink a moment later.
-            if [ "$kind" = pipewire ] && [ $loaded = no ]; then
-                problem=$(pactl load-module module-null-sink sink_name=uplink 2>&1 >/dev/null) &&
-                    loaded=yes problem="the null sink's module loaded, but no sink named uplink"
+            if [ $loaded = no ]; then
+                problem=$(pactl load-module module-null-sink sink_name="$1" \
+                    "sink_properties='device.description=\"$(description "$1")\"'" 2>&1 >/dev/null) &&
+                    loaded=yes problem="the null sink's module loaded, but no sink named $1"
             fi
             ;;
         1)
-            problem="uplink is not the default sink: $(pactl set-default-sink uplink 2>&1)" ;;
+            problem="$1 is not the default sink: $(pactl set-default-sink "$1" 2>&1)" ;;
         *)
-            problem="$sinks sinks named uplink" ;;
+            problem="$sinks sinks named $1" ;;
         esac
         sleep 0.05
     done
+}
+# A null sink, made the default or not, that plays and whose monitor records: a
+# null sink nobody feeds goes idle and its monitor delivers nothing, so a silent
+# stream keeps it running. On PipeWire it plays once WirePlumber has linked it.
+add_sink() { # name yes|no
+    local keepalive
+    settle_sink "$1" "$2" || fail "$kind: $problem"
+    daemon "keepalive-$1" bash -c "exec pacat --raw --format=s16le --rate=22050 --channels=1 --device='$1' </dev/zero"
+    keepalive=$(tail -1 "$rt/pids")
+    wait_for 10 plays_into "$1" "$keepalive" ||
+        fail "$kind: the silent stream does not play into $1: $(tail -3 "$rt/keepalive-$1.log")"
+    record "$rt/probe.wav" "$1" || fail "$kind: the monitor of $1 delivers nothing"
+    stop_recording
+    rm -f "$rt/probe.wav"
 }
 
 mkdir -p -m 700 "$rt"
 export XDG_RUNTIME_DIR=$rt XDG_CONFIG_HOME=$rt/config XDG_STATE_HOME=$rt/state
 export PULSE_CLIENTCONFIG=$rt/client.conf DBUS_SESSION_BUS_ADDRESS=unix:path=$rt/bus
 unset PULSE_SERVER
+if [ "$command" = add-sink ]; then
+    kind="adding $3"
+    add_sink "$3" no
+    exit 0
+fi
+
 echo "autospawn = no" >"$PULSE_CLIENTCONFIG"
 # WirePlumber watches no devices here: the desktop keeps its sound cards.
 mkdir -p "$XDG_CONFIG_HOME/wireplumber/main.lua.d" "$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d"
@@ -177,18 +224,13 @@ if [ "$kind" = pipewire ]; then
     daemon pipewire-pulse pipewire-pulse
 else
     daemon pulseaudio pulseaudio --daemonize=no --exit-idle-time=-1 -n --log-target=stderr \
-        --load="module-null-sink sink_name=uplink" \
         --load="module-native-protocol-unix auth-anonymous=1"
 fi
 wait_for 10 timeout 2 pactl info || fail "$kind does not answer: $(tail -3 "$rt"/p*.log)"
-settle_sink || fail "$kind: $problem"
-# A null sink nobody feeds goes idle and its monitor delivers nothing: a silent
-# stream keeps it running. On PipeWire it plays once WirePlumber has linked it.
-daemon keepalive bash -c "exec pacat --raw --format=s16le --rate=22050 --channels=1 --device=uplink </dev/zero"
-keepalive=$(tail -1 "$rt/pids")
-wait_for 10 plays_into_uplink "$keepalive" ||
-    fail "$kind: the silent stream does not play into uplink: $(tail -3 "$rt/keepalive.log")"
-record "$rt/probe.wav" || fail "$kind: the monitor of uplink delivers nothing"
-end "$(cat "$rt/recorder")"
-rm -f "$rt/recorder" "$rt/probe.wav"
+if [ "${5:-}" = speakers ]; then
+    add_sink uplink no
+    add_sink speakers yes
+else
+    add_sink uplink yes
+fi
 exit 0

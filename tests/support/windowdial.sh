@@ -1,8 +1,10 @@
 # Sourced by the tests of the shipped executable on a real X server: a private
 # sound server of the given kind, dialers started with a command typed into
-# their free-text box, and recordings of what the sink heard.
+# their free-text box, and recordings of what the sink heard. With
+# sinks=speakers, the server has a second null sink, speakers, as its default
+# (see soundserver.sh).
 #
-#   exe=...; command=...; kind=pulseaudio|pipewire; . windowdial.sh
+#   exe=...; command=...; kind=pulseaudio|pipewire; [sinks=speakers;] . windowdial.sh
 set -uo pipefail
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf TMPDIR=$work/tmp
@@ -31,11 +33,19 @@ check() { # check NAME OK DETAIL: OK is "yes" when the check holds
 }
 yes_if() { "$@" && echo yes || echo no; }
 
-bash "$server" start "$kind" "$XDG_RUNTIME_DIR" $$ || exit 1
+bash "$server" start "$kind" "$XDG_RUNTIME_DIR" $$ ${sinks:-} || exit 1
 runtime=$XDG_RUNTIME_DIR
 
-start_dialer() { # start_dialer [ENV...]: a dialer whose focus is on the free-text box's button, holding $command
-    env "$@" "$exe" >>"$work/dialer.log" 2>&1 &
+# A dialer whose focus is on the free-text box's button, holding $command; its
+# stdout and stderr go to $work/dialer.log.
+start_dialer() { # start_dialer [ENV...] [-- ARGUMENT...]
+    local environment=()
+    while [ $# -gt 0 ] && [ "$1" != -- ]; do
+        environment+=("$1")
+        shift
+    done
+    [ $# -eq 0 ] || shift
+    env "${environment[@]}" "$exe" "$@" >>"$work/dialer.log" 2>&1 &
     pids+=($!)
     dialer=$!
     window=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$dialer" --name KESTREL | head -n 1)

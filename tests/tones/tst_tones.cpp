@@ -1,4 +1,5 @@
 #include "support/fakes.h"
+#include "tones/outputs.h"
 #include "tones/tonecheck.h"
 
 #include <QDir>
@@ -217,6 +218,35 @@ private slots:
                                                  QVariantList(notSent.begin(), notSent.end())))
                                    .toJson(QJsonDocument::Compact));
         QCOMPARE(record.take(), events);
+    }
+
+    // The sinks that an operator's choice of output names: the sink of that
+    // name, before any sink of that description, exactly as the server shows
+    // them; two of one description are both named (which one is meant is
+    // unknown).
+    void outputChoice_data() {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<QString>("sinks");
+        // clang-format off
+        QTest::newRow("name") << "uplink" << "uplink";
+        QTest::newRow("description") << "Radio uplink" << "uplink";
+        QTest::newRow("blanks around") << " Radio uplink\t" << "uplink";
+        QTest::newRow("another case") << "radio uplink" << "";
+        QTest::newRow("a name before an earlier sink's description") << "line" << "line";
+        QTest::newRow("description of two") << "USB Audio" << "usb-1 usb-2";
+        QTest::newRow("part of a name") << "upl" << "";
+        QTest::newRow("no choice, a sink without description") << "" << "";
+        // clang-format on
+    }
+    void outputChoice() {
+        QFETCH(QString, given);
+        QFETCH(QString, sinks);
+        QList<tones::OutputInfo> outputs;
+        for (const QString& sink : QString("speakers=Desk speakers;uplink=Radio uplink;usb-1=USB "
+                                           "Audio;monitor=line;line=Line out;usb-2=USB Audio;hdmi=")
+                                       .split(';'))
+            outputs.append({sink.section('=', 0, 0), sink.section('=', 1)});
+        QCOMPARE(tones::resolveOutput(given, outputs).join(' '), sinks);
     }
 
     // On its own thread, as the program runs it: a dial waits while another dial
