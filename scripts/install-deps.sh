@@ -6,7 +6,7 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
-  portaudio19-dev libsndfile1-dev libsamplerate0-dev)
+  portaudio19-dev libsndfile1-dev libsamplerate0-dev libhamlib-dev)
 # The program plays to whatever sound server the desktop runs (PulseAudio or
 # PipeWire): ALSA's default device reaches it through the pulse plugin. No sound
 # server is installed for running. Fonts the window asks for.
