@@ -16,6 +16,7 @@
 #include "tones/diallock.h"
 #include "tones/station.h"
 #include "tones/toneplayer.h"
+#include "tones/transmitter.h"
 
 #include <QMutex>
 #include <QObject>
@@ -57,35 +58,58 @@ public:
     void setStation(const StationSettings& station);
     StationSettings station() const;
 
+    // The transmitter the dials key (the one through Hamlib unless set); only
+    // while nothing dials.
+    void setTransmitter(std::unique_ptr<Transmitter> transmitter);
+
 public slots:
     // Starts the audio system, once, ahead of the first dial (a tenth of a
     // second that the window need not wait for). False when there is no
     // sound device yet; a dial looks again.
     bool startAudio();
 
-    // Waits until no other dial of this user runs, plays the command and
-    // returns when it has gone out: dialStarted(), a toneFailed() for each
-    // symbol that did not go out (each waiting for acknowledgeFailure()), and
-    // dialFinished().
+    // Waits until no other dial of this user runs, keys the transmitter (unless
+    // its PTT type is NONE), plays the command, its first tone the lead after
+    // the keying, and returns when it has gone out: dialStarted(), a
+    // toneFailed() for each symbol that did not go out (each waiting for
+    // acknowledgeFailure(), with the transmitter released), and dialFinished().
+    // The transmitter is released the tail after the last tone's sound, and on
+    // every way out of a dial.
     void dial(const QString& command);
 
+    // Keys the transmitter of `ptt` for one second, and nothing sounds: a
+    // test of the keying, in turn with the dials (a stop cuts it short).
+    // keyingTested() tells how it went.
+    void testKeying(const tones::PttSettings& ptt);
+
 signals:
-    // The command starts now: the one-dial lock is held, no tone sent yet.
+    // The command starts now: the one-dial lock is held, the transmitter
+    // keyed, no tone sent yet.
     void dialStarted(const QString& command);
     // A symbol did not go out, and why; the tones before it have sounded.
     void toneFailed(const QString& reason);
-    // Nothing of the command was sent, and why (no lock can be had).
+    // Nothing of the command was sent, and why (no lock can be had, the
+    // transmitter cannot be keyed).
     void dialRefused(const QString& reason);
     // The dial was stopped: `sent` of the command's `symbols` went out, and the
     // rest of the command from `notSent` on was not sent.
     void dialStopped(int sent, int symbols, const QString& notSent);
     // The command has gone out, as far as it could (after any of the above).
     void dialFinished();
+    // testKeying() has keyed and released the transmitter (`failure` empty),
+    // or why it could not.
+    void keyingTested(const QString& failure);
 
 private:
     void reportFailure(const QString& reason);
+    // Keys the open transmitter; why it could not be keyed.
+    QString keyTransmitter();
+    void releaseTransmitter();
+    // Waits `ms`, or until a stop is asked.
+    void waitUnlessStopped(int ms);
 
     std::unique_ptr<AudioOutput> output_;
+    std::unique_ptr<Transmitter> transmitter_;
     TonePlayer player_;
     DialLock lock_;
     mutable QMutex mutex_;
@@ -94,6 +118,7 @@ private:
     bool awaitingAcknowledgement_ = false;
     bool shuttingDown_ = false;
     std::atomic<bool> dialling_ = false;
+    bool keyed_ = false; // the transmitter, on the dialer's thread
     std::atomic<bool> stopRequested_ = false;
 };
 
