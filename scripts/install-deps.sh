@@ -15,6 +15,8 @@ tests=(
   # private sound servers with a null sink; recording and decoding what was dialled
   pulseaudio pulseaudio-utils alsa-utils pipewire pipewire-pulse wireplumber dbus
   multimon-ng sox
+  # a dummy rig behind rigctld, keyed as the transmitter is
+  libhamlib-utils
   # the window under a real X server, driven from the keyboard; screenshots
   xvfb xauth x11-utils xdotool imagemagick
   # the Debian package and its checks

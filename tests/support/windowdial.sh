@@ -3,6 +3,8 @@
 # their free-text box, and recordings of what the sink heard.
 #
 #   exe=...; command=...; kind=pulseaudio|pipewire; . windowdial.sh
+#
+# Dialers start with the arguments in dialer_args (none unless set).
 set -uo pipefail
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf TMPDIR=$work/tmp
@@ -11,6 +13,7 @@ unset PULSE_SERVER
 server=$(dirname "${BASH_SOURCE[0]}")/soundserver.sh
 pids=()
 failures=0
+dialer_args=()
 
 cleanup() {
     for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
@@ -33,7 +36,7 @@ bash "$server" start "$kind" "$XDG_RUNTIME_DIR" $$ || exit 1
 runtime=$XDG_RUNTIME_DIR
 
 start_dialer() { # start_dialer [ENV...]: a dialer whose focus is on the free-text box's button, holding $command
-    env "$@" "$exe" >>"$work/dialer.log" 2>&1 &
+    env "$@" "$exe" "${dialer_args[@]}" >>"$work/dialer.log" 2>&1 &
     pids+=($!)
     dialer=$!
     window=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$dialer" --name KESTREL | head -n 1)
