@@ -32,10 +32,10 @@ ptt_lead=${ptt_lead:-250}
 ptt_tail=${ptt_tail:-100}
 rec_rate=22050 # soundserver.sh records mono 16-bit at this rate
 
-free_port() {
+free_port() { # one that nothing listens on, below the range of outgoing connections' ports
     local port
     while :; do
-        port=$((20000 + RANDOM % 40000))
+        port=$((20000 + RANDOM % 12000))
         (exec 5<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
     done
 }
@@ -48,7 +48,7 @@ start_rigctld() { # start_rigctld PORT: a dummy rig with PTT by CAT, answering o
         (exec 5<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
         sleep 0.05
     done
-    echo "rigctld does not answer on port $1" >&2
+    echo "rigctld does not answer on port $1: $(tail -3 "$work/rigctld.log")" >&2
     return 1
 }
 rig_port=$(free_port)
