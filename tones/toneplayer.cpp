@@ -93,7 +93,7 @@ QStringList TonePlayer::queueTone(QChar symbol, qsizetype position, const DtmfKe
     }
     // The lead, after keying: silence ahead of the tone, so that the device's
     // clock counts it however long opening the stream took.
-    if (keyedAt_.isValid()) {
+    if (keying_ != nullptr && keyedAt_.isValid()) {
         const qint64 leadNs =
             qint64(keying_->leadMs + kLeadExtraMs) * 1000000 - keyedAt_.nsecsElapsed();
         keyedAt_.invalidate();
