@@ -7,7 +7,7 @@ set -euo pipefail
 
 build=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev
   portaudio19-dev libsndfile1-dev libsamplerate0-dev libpulse-dev libasound2-dev
-  libjack-jackd2-dev)
+  libjack-jackd2-dev libhamlib-dev)
 # The program plays to whatever sound server the desktop runs (PulseAudio or
 # PipeWire): ALSA's pulse plugin reaches it, as the default device or a sink
 # chosen by name. No sound server is installed for running. Fonts the window asks for.
@@ -18,6 +18,8 @@ tests=(
   multimon-ng sox
   # reading the uplink log in its tests
   jq
+  # a dummy rig behind rigctld, keyed as the transmitter is
+  libhamlib-utils
   # the window under a real X server, driven from the keyboard; screenshots
   xvfb xauth x11-utils xdotool imagemagick
   # the Debian package and its checks

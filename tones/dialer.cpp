@@ -4,6 +4,7 @@
 #include "tones/portaudiooutput.h"
 #include "tones/soundlog.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -12,10 +13,13 @@ namespace tones {
 Dialer::Dialer(QString toneFolder, std::unique_ptr<AudioOutput> output, const QString& lockPath,
                QObject* parent)
     : QObject(parent), output_(output ? std::move(output) : std::make_unique<PortAudioOutput>()),
-      player_(std::move(toneFolder), *output_),
+      transmitter_(makeHamlibTransmitter()), player_(std::move(toneFolder), *output_),
       lock_(lockPath.isEmpty()
                 ? DialLock()
-                : DialLock({QFileInfo(lockPath).path()}, QFileInfo(lockPath).fileName())) {}
+                : DialLock({QFileInfo(lockPath).path()}, QFileInfo(lockPath).fileName())) {
+    // testKeying() is also called by name, queued to the dialer's thread.
+    qRegisterMetaType<PttSettings>();
+}
 
 Dialer::~Dialer() = default;
 
@@ -78,6 +82,34 @@ void Dialer::dial(const QString& command, const QString& name, const QString& fr
         emit dialFinished();
         return;
     }
+
+    // Keying: the transmitter keyed before the first tone, which the tone
+    // player sends the lead after. Opened for each dial, so that a rig or
+    // rigctld started afresh between two passes just works. When it cannot be
+    // keyed, nothing is sent.
+    const PttSettings ptt = station.ptt;
+    if (ptt.keys()) {
+        const QString failure =
+            transmitter_->open(ptt) ? keyTransmitter() : transmitter_->errorString();
+        if (!failure.isEmpty() || stopRequested_) {
+            releaseTransmitter();
+            transmitter_->close();
+            notSentFrom(0);
+            logEnd();
+            lock_.unlock();
+            dialling_ = false;
+            if (failure.isEmpty()) {
+                emit dialStopped(0, symbols(command), command);
+            } else {
+                emit dialRefused(QStringLiteral("the transmitter could not be keyed: ") + failure);
+            }
+            emit dialFinished();
+            return;
+        }
+    }
+    const TonePlayer::Keying keying{[this] { return keyTransmitter(); },
+                                    [this] { releaseTransmitter(); }, ptt.leadMs, ptt.tailMs};
+
     emit dialStarted(command);
     int failures = 0;
     const qsizetype stoppedAt = player_.play(
@@ -87,7 +119,8 @@ void Dialer::dial(const QString& command, const QString& name, const QString& fr
             notSent.append(int(position));
             reportFailure(reason);
         },
-        [this] { return stopRequested_.load(); });
+        [this] { return stopRequested_.load(); }, ptt.keys() ? &keying : nullptr);
+    transmitter_->close();
     lock_.unlock();
     dialling_ = false;
     if (stoppedAt >= 0) {
@@ -146,6 +179,55 @@ QString Dialer::chooseOutput(const QString& wanted) {
     }
     output_->setDevice(sinks.constFirst());
     return {};
+}
+
+void Dialer::testKeying(const PttSettings& ptt) {
+    stopRequested_ = false;
+    dialling_ = true;
+    QString failure = ptt.keys() ? lock_.lock([this] { return !stopRequested_; })
+                                 : QStringLiteral("the PTT type is NONE: nothing is keyed");
+    if (failure.isEmpty()) {
+        if (!transmitter_->open(ptt) || !transmitter_->setKeyed(true)) {
+            failure = transmitter_->errorString();
+        } else {
+            waitUnlessStopped(1000);
+            if (!transmitter_->setKeyed(false)) {
+                failure = transmitter_->errorString();
+            }
+        }
+        transmitter_->close();
+        lock_.unlock();
+    }
+    dialling_ = false;
+    emit keyingTested(failure);
+}
+
+QString Dialer::keyTransmitter() {
+    if (!transmitter_->setKeyed(true)) {
+        return transmitter_->errorString();
+    }
+    keyed_ = true;
+    return {};
+}
+
+void Dialer::releaseTransmitter() {
+    // A rig that does not release has said why in the log; the dial goes on.
+    if (std::exchange(keyed_, false)) {
+        transmitter_->setKeyed(false);
+    }
+}
+
+void Dialer::waitUnlessStopped(int ms) {
+    const QDeadlineTimer deadline(ms, Qt::PreciseTimer);
+    const QMutexLocker locker(&mutex_);
+    // requestStop() wakes the waits for an acknowledgement, this one too.
+    while (!stopRequested_ && !deadline.hasExpired()) {
+        acknowledged_.wait(&mutex_, deadline);
+    }
+}
+
+void Dialer::setTransmitter(std::unique_ptr<Transmitter> transmitter) {
+    transmitter_ = std::move(transmitter);
 }
 
 void Dialer::reportFailure(const QString& reason) {

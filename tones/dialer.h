@@ -16,6 +16,7 @@
 #include "tones/diallock.h"
 #include "tones/station.h"
 #include "tones/toneplayer.h"
+#include "tones/transmitter.h"
 #include "tones/uplinklog.h"
 
 #include <QMutex>
@@ -62,27 +63,41 @@ public:
     // UplinkLog). Safe from any thread.
     void setLogFile(const QString& path);
 
+    // The transmitter the dials key (the one through Hamlib unless set); only
+    // while nothing dials.
+    void setTransmitter(std::unique_ptr<Transmitter> transmitter);
+
 public slots:
     // Starts the audio system, once, ahead of the first dial (a tenth of a
     // second that the window need not wait for). False when there is no
     // sound device yet; a dial looks again.
     bool startAudio();
 
-    // Waits until no other dial of this user runs, plays the command and
-    // returns when it has gone out: dialStarted(), a toneFailed() for each
-    // symbol that did not go out (each waiting for acknowledgeFailure()), and
-    // dialFinished(). `name` (the catalogue's, null for free text) and `from`
-    // ("window" or "command-line") are for the uplink log.
+    // Waits until no other dial of this user runs, keys the transmitter (unless
+    // its PTT type is NONE), plays the command, its first tone the lead after
+    // the keying, and returns when it has gone out: dialStarted(), a
+    // toneFailed() for each symbol that did not go out (each waiting for
+    // acknowledgeFailure(), with the transmitter released), and dialFinished().
+    // The transmitter is released the tail after the last tone's sound, and on
+    // every way out of a dial.
+    // `name` (the catalogue's, null for free text) and `from` ("window" or
+    // "command-line") are for the uplink log.
     void dial(const QString& command, const QString& name = QString(),
               const QString& from = QStringLiteral("window"));
 
+    // Keys the transmitter of `ptt` for one second, and nothing sounds: a
+    // test of the keying, in turn with the dials (a stop cuts it short).
+    // keyingTested() tells how it went.
+    void testKeying(const tones::PttSettings& ptt);
+
 signals:
-    // The command starts now: the one-dial lock is held, no tone sent yet.
+    // The command starts now: the one-dial lock is held, the transmitter
+    // keyed, no tone sent yet.
     void dialStarted(const QString& command);
     // A symbol did not go out, and why; the tones before it have sounded.
     void toneFailed(const QString& reason);
-    // Nothing of the command was sent, and why (no lock can be had, or the
-    // chosen output is not there).
+    // Nothing of the command was sent, and why (no lock can be had, the
+    // chosen output is not there, the transmitter cannot be keyed).
     void dialRefused(const QString& reason);
     // The dial was stopped: `sent` of the command's `symbols` went out, and the
     // rest of the command from `notSent` on was not sent.
@@ -92,6 +107,9 @@ signals:
     // The uplink log cannot be written, and why; the dial goes on. Said once,
     // at the first failure.
     void logFailed(const QString& reason);
+    // testKeying() has keyed and released the transmitter (`failure` empty),
+    // or why it could not.
+    void keyingTested(const QString& failure);
 
 private:
     void reportFailure(const QString& reason);
@@ -101,8 +119,14 @@ private:
     // or at the default output when it names none. Why nothing may be sent
     // when that sink cannot be found; empty when it can.
     QString chooseOutput(const QString& wanted);
+    // Keys the open transmitter; why it could not be keyed.
+    QString keyTransmitter();
+    void releaseTransmitter();
+    // Waits `ms`, or until a stop is asked.
+    void waitUnlessStopped(int ms);
 
     std::unique_ptr<AudioOutput> output_;
+    std::unique_ptr<Transmitter> transmitter_;
     TonePlayer player_;
     DialLock lock_;
     mutable QMutex mutex_;
@@ -113,6 +137,7 @@ private:
     bool awaitingAcknowledgement_ = false;
     bool shuttingDown_ = false;
     std::atomic<bool> dialling_ = false;
+    bool keyed_ = false; // the transmitter, on the dialer's thread
     std::atomic<bool> stopRequested_ = false;
 };
 

@@ -18,6 +18,25 @@ namespace {
 // often.
 constexpr int kStopMarginMs = 45;
 constexpr int kStopStepMs = 5;
+// A device that plays nothing more for this long (while the player looks) will
+// not reach the silence or the end of the tail.
+constexpr int kStillLimitMs = 2000;
+// Where playing has got to is looked at this often while the transmitter waits
+// for the end of the tail, and the device is kept this far beyond it meanwhile,
+// so that it does not run dry while it is looked at.
+constexpr int kTailStepMs = 2;
+constexpr int kTailMarginMs = 40;
+// The device reports where playing has got to a step at a time (about 40 ms
+// with PulseAudio and with PipeWire): in between, it is taken to play on in
+// real time, for no longer than a step.
+constexpr int kReportStepMs = 45;
+// Counted by the device's reports, the lead and the tail come out of the sink
+// a few ms off (measured against a sink's monitor, bench/ptt_timing.sh: the
+// lead 8 ms short to 6 ms long, the tail 3 ms short to 3 ms long, PulseAudio
+// and PipeWire), and the recording that tells is itself up to ~10 ms early:
+// each is given this much more, so that neither is ever short.
+constexpr int kLeadExtraMs = 20;
+constexpr int kTailExtraMs = 15;
 
 // The frame after the last one that is not silence: a tone whose trailing
 // silence is cut off has still gone out whole.
@@ -54,6 +73,15 @@ TonePlayer::NotSentList TonePlayer::queueTone(QChar symbol, qsizetype position, 
                                  .arg(key.rowHz())
                                  .arg(key.columnHz()))};
     }
+    // Released after a failure, the transmitter is keyed again once there is a
+    // tone to send.
+    if (keying_ != nullptr && !keyed_) {
+        if (const QString why = keying_->key(); !why.isEmpty()) {
+            return {symbolFailed(symbol, position, why)};
+        }
+        keyed_ = true;
+        keyedAt_.start();
+    }
     if (!output_.isOpen() && !output_.open(tone->format)) {
         return {symbolFailed(symbol, position, output_.errorString())};
     }
@@ -62,6 +90,21 @@ TonePlayer::NotSentList TonePlayer::queueTone(QChar symbol, qsizetype position, 
         tone->format == streamFormat ? *tone : convertSamples(*tone, streamFormat, &error);
     if (fitted.frames.empty()) {
         return {symbolFailed(symbol, position, path + QStringLiteral(": ") + error)};
+    }
+    // The lead, after keying: silence ahead of the tone, so that the device's
+    // clock counts it however long opening the stream took.
+    if (keying_ != nullptr && keyedAt_.isValid()) {
+        const qint64 leadNs =
+            qint64(keying_->leadMs + kLeadExtraMs) * 1000000 - keyedAt_.nsecsElapsed();
+        keyedAt_.invalidate();
+        if (leadNs > 0 && !queueSilence(leadNs * streamFormat.sampleRate / 1000000000)) {
+            if (output_.stopAsked()) {
+                return {};
+            }
+            dropFailedDevice();
+            return {symbolFailed(symbol, position,
+                                 QStringLiteral("did not sound: ") + output_.errorString())};
+        }
     }
     // Writing is paced by the device, so a device that fails during the write
     // may already have played this tone's sound.
@@ -85,10 +128,11 @@ qsizetype TonePlayer::stopAtSilence() {
     // to the device's reporting step: the stop keeps this far from a tone.
     const qint64 margin = rate * kStopMarginMs / 1000;
     qsizetype firstDropped = -1;
+    qint64 at = 0;
     qint64 lastAt = -1;
     int stillMs = 0;
     while (output_.isOpen()) {
-        const qint64 at = output_.playPosition();
+        at = output_.playPosition();
         // The first queued tone whose sound has not ended yet.
         const auto next = std::find_if(queued_.begin(), queued_.end(),
                                        [at](const QueuedTone& tone) { return tone.soundEnd > at; });
@@ -102,16 +146,27 @@ qsizetype TonePlayer::stopAtSilence() {
         // A device that plays nothing more will not reach the silence.
         stillMs = at == lastAt ? stillMs + kStopStepMs : 0;
         lastAt = at;
-        if (stillMs > 2000) {
+        if (stillMs > kStillLimitMs) {
             firstDropped = next->position;
             break;
         }
         QThread::msleep(kStopStepMs);
     }
+    // The transmitter stays keyed for the tail after the last tone that sounded.
+    qint64 tailLeft = 0;
+    for (const QueuedTone& tone : queued_) {
+        if (keyed_ && tone.soundEnd <= at) {
+            tailLeft = tone.soundEnd + qint64(rate) * (keying_->tailMs + kTailExtraMs) / 1000 - at;
+        }
+    }
     // What is still queued is dropped: silence, and tones not begun.
     output_.close();
     queued_.clear();
     queuedFrames_ = 0;
+    if (tailLeft > 0) {
+        QThread::msleep(std::uint64_t(tailLeft * 1000 / rate));
+    }
+    release();
     return firstDropped;
 }
 
@@ -137,14 +192,72 @@ TonePlayer::NotSentList TonePlayer::dropFailedDevice() {
 }
 
 TonePlayer::NotSentList TonePlayer::finishQueuedTones() {
-    if (output_.isOpen() && !output_.drain()) {
+    if (releaseAfterTail()) {
+        // The tones and the tail have played: only silence is dropped, and the
+        // next tone, after a failure's message, starts a stream afresh.
+        output_.close();
+    } else if (output_.isOpen() && !output_.drain()) {
         // Asked to stop, the queued tones are left to stopAtSilence().
         return output_.stopAsked() ? NotSentList{} : dropFailedDevice();
     }
     // A drained stream starts again from frame 0.
     queued_.clear();
     queuedFrames_ = 0;
+    release();
     return {};
+}
+
+bool TonePlayer::releaseAfterTail() {
+    if (!keyed_ || queued_.empty() || !output_.isOpen()) {
+        return false;
+    }
+    const qint64 rate = output_.format().sampleRate;
+    const qint64 until = queued_.back().soundEnd + rate * (keying_->tailMs + kTailExtraMs) / 1000;
+    // The tail may be longer than the last file's silence.
+    const qint64 ahead = until + rate * kTailMarginMs / 1000;
+    if (ahead > queuedFrames_ && !queueSilence(ahead - queuedFrames_)) {
+        return false;
+    }
+    qint64 reported = -1;
+    QElapsedTimer sinceReport;
+    int stillMs = 0;
+    for (;;) {
+        if (output_.stopAsked()) {
+            return false; // left to stopAtSilence()
+        }
+        const qint64 at = output_.playPosition();
+        if (at != reported) {
+            reported = at;
+            sinceReport.start();
+            stillMs = 0;
+        } else if ((stillMs += kTailStepMs) > kStillLimitMs) {
+            return false; // the drain finds the device failed
+        }
+        const qint64 playedOn = std::min<qint64>(sinceReport.elapsed(), kReportStepMs);
+        if (at + playedOn * rate / 1000 >= until) {
+            break;
+        }
+        QThread::msleep(kTailStepMs);
+    }
+    release();
+    return true;
+}
+
+bool TonePlayer::queueSilence(qint64 frames) {
+    const std::vector<float> silence(std::size_t(frames * output_.format().channels));
+    if (!output_.write(silence.data(), frames)) {
+        return false;
+    }
+    queuedFrames_ += frames;
+    return true;
+}
+
+void TonePlayer::release() {
+    keyedAt_.invalidate();
+    if (keyed_) {
+        keyed_ = false;
+        keying_->release();
+    }
 }
 
 void TonePlayer::reportFailures(NotSentList reasons, const FailureHandler& onFailure) {
@@ -154,6 +267,11 @@ void TonePlayer::reportFailures(NotSentList reasons, const FailureHandler& onFai
     // Let the tones before the failure sound first, so that the reports stand
     // where the failure is.
     reasons += finishQueuedTones();
+    // Released while the operator reads the messages (unless a stop leaves
+    // tones to sound); keyed again for the next tone.
+    if (queued_.empty()) {
+        release();
+    }
     for (const NotSent& failed : reasons) {
         qCWarning(lcSound).noquote() << "not sent:" << failed.reason;
         if (onFailure) {
@@ -171,8 +289,13 @@ bool TonePlayer::playToneFile(const QString& path) {
 }
 
 qsizetype TonePlayer::play(const QString& command, const FailureHandler& onFailure,
-                           const StopCheck& stop) {
+                           const StopCheck& stop, const Keying* keying) {
     const QDir folder(folder_);
+    keying_ = keying;
+    keyed_ = keying != nullptr;
+    if (keyed_) {
+        keyedAt_.start();
+    }
     // The device is kept well ahead of what it plays: a stop is looked for
     // while waiting for it, too.
     output_.setStopCheck(stop);
@@ -208,6 +331,8 @@ qsizetype TonePlayer::play(const QString& command, const FailureHandler& onFailu
     }
     output_.setStopCheck({});
     output_.close();
+    release();
+    keying_ = nullptr;
     return stoppedAt;
 }
 

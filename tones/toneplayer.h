@@ -6,6 +6,7 @@
 #include "tones/audiooutput.h"
 #include "tones/dtmf.h"
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -34,6 +35,15 @@ public:
     // Asked before each symbol whether dialling is to stop there.
     using StopCheck = std::function<bool()>;
 
+    // The transmitter keyed around the tones: `key` keys it (empty; else why
+    // it could not be keyed), `release` releases it.
+    struct Keying {
+        std::function<QString()> key;
+        std::function<void()> release;
+        int leadMs = 0; // keyed this long before the first tone's sound starts
+        int tailMs = 0; // released this long after the last tone's sound has ended
+    };
+
     // Plays the whole command and returns when its last tone has sounded. A
     // blank or tab is passed over; for any other character that is not a DTMF
     // symbol, and every tone that cannot be played, `onFailure` is called once,
@@ -41,8 +51,16 @@ public:
     // next symbol. Lower-case a to d play as A to D. When `stop` says so before
     // a symbol, the tones queued so far sound whole and nothing more is sent:
     // the position of that symbol is returned; else -1.
+    //
+    // With `keying`, the transmitter has just been keyed as playing starts:
+    // the first tone sounds `leadMs` after that, the lead counted by the
+    // device's clock (silence queued ahead of the tone). It is released
+    // `tailMs` after the last tone's sound has come out of the device, and so
+    // before each failure is reported (keyed again, with the lead, before the
+    // next tone) and after a stop; a symbol for which it cannot be keyed again
+    // is a failure. It is released when play() returns.
     qsizetype play(const QString& command, const FailureHandler& onFailure,
-                   const StopCheck& stop = {});
+                   const StopCheck& stop = {}, const Keying* keying = nullptr);
 
     // Plays one tone file ("1.wav" to "16.wav") to its end in a stream of its
     // own; false when it cannot be played or does not sound the key its name
@@ -60,9 +78,18 @@ private:
     // them, and drops the rest there: no tone is cut. The command position of
     // the first tone dropped, or -1 when every queued tone has sounded.
     qsizetype stopAtSilence();
-    // Waits until the queued tones have played; why those that did not sound
-    // because the device failed did not.
+    // Waits until the queued tones have played, releasing the transmitter in
+    // time; why those that did not sound because the device failed did not.
     NotSentList finishQueuedTones();
+    // Keeps the device playing silence until the last queued tone's sound and
+    // the tail have come out, and releases the transmitter there. False, and
+    // the transmitter still keyed, when nothing keyed was queued, the device
+    // failed or stood still, or a stop was asked.
+    bool releaseAfterTail();
+    void release();
+    // Queues `frames` of silence; false when the device failed or a stop was
+    // asked while waiting for room.
+    bool queueSilence(qint64 frames);
     // Closes a failed device; why the queued tones that had not sounded did not.
     NotSentList dropFailedDevice();
     // Tells `onFailure` of each tone that did not go out, once the tones
@@ -81,6 +108,11 @@ private:
     // The tones queued and not yet played out.
     std::vector<QueuedTone> queued_;
     qint64 queuedFrames_ = 0;
+    // The transmitter's keying while play() runs (none: nothing is keyed).
+    const Keying* keying_ = nullptr;
+    bool keyed_ = false;
+    // Since the transmitter was keyed, until the lead is queued.
+    QElapsedTimer keyedAt_;
 };
 
 } // namespace tones

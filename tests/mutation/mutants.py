@@ -520,4 +520,80 @@ MUTANTS = [
          file="tones/toneplayer.cpp",
          old="queuedFrames_ + sound});",
          new="queuedFrames_ + fitted.frameCount()});"),
+    # Keying the transmitter (PTT). Ids of their own, apart from the numbered
+    # run, each checked by hand against the tests named in results.tsv.
+    dict(id="PTT01", area="tones",
+         desc="Tone player: after a failure the transmitter is keyed again before its message, "
+              "not before the next tone (keyed while the message waits)",
+         file="tones/toneplayer.cpp",
+         old="    for (const QString& reason : reasons) {\n"
+             "        qCWarning(lcSound).noquote() << \"not sent:\" << reason;\n",
+         new="    if (keying_ != nullptr && !keyed_ && keying_->key().isEmpty()) {\n"
+             "        keyed_ = true;\n"
+             "        keyedAt_.start();\n"
+             "    }\n"
+             "    for (const QString& reason : reasons) {\n"
+             "        qCWarning(lcSound).noquote() << \"not sent:\" << reason;\n"),
+    dict(id="PTT02", area="tones",
+         desc="Tone player: no lead queued (the first tone as soon as the stream is open)",
+         file="tones/toneplayer.cpp",
+         old="        if (leadNs > 0 && !queueSilence(",
+         new="        if (false && leadNs > 0 && !queueSilence("),
+    dict(id="PTT03", area="tones",
+         desc="Tone player: the lead counted twice",
+         file="tones/toneplayer.cpp",
+         old="qint64(keying_->leadMs + kLeadExtraMs)",
+         new="qint64(2 * keying_->leadMs + kLeadExtraMs)"),
+    dict(id="PTT04", area="tones",
+         desc="Tone player: released once the last tone is queued, not after its sound and the "
+              "tail",
+         file="tones/toneplayer.cpp",
+         old="        if (at + playedOn * rate / 1000 >= until) {",
+         new="        if (true) {"),
+    dict(id="PTT05", area="tones",
+         desc="Tone player: the tail counted from the end of the last file, its trailing "
+              "silence included, not from the end of its sound",
+         file="tones/toneplayer.cpp",
+         old="queued_.back().soundEnd + rate * (keying_->tailMs",
+         new="queuedFrames_ + rate * (keying_->tailMs"),
+    dict(id="PTT06", area="tones",
+         desc="Tone player: each tone played out and the transmitter released after it (keyed "
+              "once per tone)",
+         file="tones/toneplayer.cpp",
+         old="        reportFailures(std::move(reasons), onFailure);\n    }\n",
+         new="        reportFailures(std::move(reasons), onFailure);\n"
+             "        finishQueuedTones();\n    }\n"),
+    dict(id="PTT07", area="tones",
+         desc="Dialer: a stop does not release the transmitter (left keyed)",
+         file="tones/dialer.cpp",
+         old="    if (std::exchange(keyed_, false)) {",
+         new="    if (std::exchange(keyed_, false) && !stopRequested_) {"),
+    dict(id="PTT08", area="tones",
+         desc="Dialer: a transmitter that cannot be opened or keyed does not stop the dial "
+              "(the tones go out unkeyed)",
+         file="tones/dialer.cpp",
+         old="        if (!failure.isEmpty() || stopRequested_) {",
+         new="        if (stopRequested_) {"),
+    dict(id="PTT09", area="tones",
+         desc="Transmitter: Hamlib's tracing left on stderr",
+         file="tones/transmitter.cpp",
+         old="        rig_set_debug_callback(&hamlibChatter, nullptr);\n"
+             "        rig_set_debug(lcPtt().isDebugEnabled() ? RIG_DEBUG_VERBOSE : RIG_DEBUG_NONE);\n",
+         new="        rig_set_debug(RIG_DEBUG_VERBOSE);\n"),
+    dict(id="PTT10", area="tones",
+         desc="Transmitter: a failure says which call failed, not Hamlib's reason",
+         file="tones/transmitter.cpp",
+         old='    error_ = QStringLiteral("%1: %2 (%3)").arg(call, reason, rigName_);',
+         new="    error_ = call;"),
+    dict(id="PTT11", area="tones",
+         desc="Transmitter: the rig models in Hamlib's order, not by maker and name",
+         file="tones/transmitter.cpp",
+         old="    std::sort(models.begin(), models.end(),",
+         new="    std::stable_sort(models.end(), models.end(),"),
+    dict(id="PTT12", area="tones",
+         desc="Dialer: the keying test does not wait for the dial lock (keys during another "
+              "dialer's command)",
+         file="tones/dialer.cpp",
+         old="    QString failure = ptt.keys() ? lock_.lock([this] { return !stopRequested_; })",
+         new="    QString failure = ptt.keys() ? QString()"),
 ]

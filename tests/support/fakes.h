@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 
 namespace testing {
@@ -62,8 +63,8 @@ struct DialRecord {
 };
 
 // Notes its calls: "o" an open, for each write the number n of the tone file it
-// held (its length tells: 40 + 5n ms at 8 kHz) and "x" if it failed, "d" a drain
-// ("dx" if it failed), "c" the close of an open stream.
+// held (its length tells: 40 + 5n ms at 8 kHz), or "_" for silence, and "x" if
+// it failed, "d" a drain ("dx" if it failed), "c" the close of an open stream.
 struct FakeOutput : tones::AudioOutput {
     std::function<void(const QString&)> note;
     bool device = true;
@@ -85,9 +86,12 @@ struct FakeOutput : tones::AudioOutput {
     }
     bool isOpen() const override { return opened.sampleRate != 0; }
     tones::AudioFormat format() const override { return opened; }
-    bool write(const float*, qint64 frames) override {
+    bool write(const float* samples, qint64 frames) override {
         const bool ok = writes++ != failingWrite;
-        note(QString::number((frames * 1000 / opened.sampleRate - 40) / 5) + (ok ? "" : "x"));
+        const bool silent = std::all_of(samples, samples + frames * opened.channels,
+                                        [](float s) { return s == 0; });
+        note((silent ? "_" : QString::number((frames * 1000 / opened.sampleRate - 40) / 5)) +
+             (ok ? "" : "x"));
         written += ok ? frames : 0;
         return ok;
     }
@@ -104,6 +108,33 @@ struct FakeOutput : tones::AudioOutput {
         opened = {};
     }
     QString errorString() const override { return device ? "device failed" : "no device"; }
+};
+
+// Notes "K" a keying, "R" a release, "Kx" a keying and "Ox" an opening that
+// failed; `onKey` runs after each keying.
+struct FakeTransmitter : tones::Transmitter {
+    std::function<void(const QString&)> note;
+    std::function<void()> onKey;
+    bool openFails = false;
+    QList<int> failingKeys; // counted from 0
+    int keys = 0;
+
+    bool open(const tones::PttSettings&) override {
+        if (openFails) {
+            note("Ox");
+        }
+        return !openFails;
+    }
+    bool setKeyed(bool keyed) override {
+        const bool ok = !keyed || !failingKeys.contains(keys++);
+        note(keyed ? (ok ? "K" : "Kx") : "R");
+        if (keyed && ok && onKey) {
+            onKey();
+        }
+        return ok;
+    }
+    void close() override {}
+    QString errorString() const override { return "rig_open: Communication timed out"; }
 };
 
 } // namespace testing

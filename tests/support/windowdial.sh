@@ -5,6 +5,8 @@
 # (see soundserver.sh).
 #
 #   exe=...; command=...; kind=pulseaudio|pipewire; [sinks=speakers;] . windowdial.sh
+#
+# Dialers start with the arguments in dialer_args (none unless set).
 set -uo pipefail
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf TMPDIR=$work/tmp
@@ -15,6 +17,7 @@ unset PULSE_SERVER
 server=$(dirname "${BASH_SOURCE[0]}")/soundserver.sh
 pids=()
 failures=0
+dialer_args=()
 
 cleanup() {
     for p in "${pids[@]}"; do kill -9 "$p" 2>/dev/null; done
@@ -45,7 +48,7 @@ start_dialer() { # start_dialer [ENV...] [-- ARGUMENT...]
         shift
     done
     [ $# -eq 0 ] || shift
-    env "${environment[@]}" "$exe" "$@" >>"$work/dialer.log" 2>&1 &
+    env "${environment[@]}" "$exe" "${dialer_args[@]}" "$@" >>"$work/dialer.log" 2>&1 &
     pids+=($!)
     dialer=$!
     window=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$dialer" --name KESTREL | head -n 1)

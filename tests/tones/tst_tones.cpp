@@ -249,6 +249,114 @@ private slots:
         QCOMPARE(tones::resolveOutput(given, outputs).join(' '), sinks);
     }
 
+    // The transmitter keyed around a command (3.wav missing in "1323"): once,
+    // before the tones, the lead queued as silence ahead of the first; released
+    // once the tones before a failure have sounded, while its message waits,
+    // and keyed again before the next tone; released on a failed device and a
+    // stop. A dial it cannot be opened or keyed for sends nothing; a symbol it
+    // cannot be keyed again for fails. `fault`: what fails, or when a stop is
+    // asked.
+    void keying_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("events");
+        // clang-format off
+        QTest::newRow("keyed once") << "12" << "" << "K [ o _ 1 2 _ R c ]";
+        QTest::newRow("released for each message") << "1323" << "" << "K [ o _ 1 _ R c !3 K o _ 2 _ R c !3 ]";
+        QTest::newRow("no symbol first") << "E1" << "" << "K [ R !E K o _ 1 _ R c ]";
+        QTest::newRow("device fails") << "124" << "write 2" << "K [ o _ 1 2x c R !2 K o _ 4 _ R c ]";
+        QTest::newRow("not opened: nothing sent") << "12" << "open" << "Ox refused ]";
+        QTest::newRow("not keyed: nothing sent") << "12" << "key 0" << "Kx refused ]";
+        QTest::newRow("not keyed again: that symbol fails") << "1E22" << "key 1" << "K [ o _ 1 _ R c !E Kx !2 K o _ 2 _ R c ]";
+        QTest::newRow("stop as it keys: nothing sounds") << "12" << "stop at K" << "K R stopped 0 ]";
+        QTest::newRow("stop while tones are queued") << "1224" << "stop at 2" << "K [ o _ 1 2 c R stopped 2 ]";
+        // clang-format on
+    }
+    void keying() {
+        QFETCH(QString, command);
+        QFETCH(QString, fault);
+        QFETCH(QString, events);
+        const QTemporaryDir three; // the tone files but 3.wav
+        for (const char* file : {"1.wav", "2.wav", "4.wav"})
+            QVERIFY(QFile::copy(dir.filePath(file), three.filePath(file)));
+        testing::FakeOutput* output = nullptr;
+        const auto made = dialer(three.path(), &output);
+        auto fake = std::make_unique<testing::FakeTransmitter>();
+        fake->note = [this](const QString& call) { record.note(call); };
+        fake->openFails = fault == "open";
+        fake->failingKeys = {fault.startsWith("key ") ? fault.mid(4).toInt() : -1};
+        tones::Dialer* stopped = made.get();
+        if (fault == "stop at K")
+            fake->onKey = [stopped] { stopped->requestStop(); };
+        if (fault == "stop at 2")
+            output->note = [this, stopped](const QString& call) {
+                record.note(call);
+                if (call == "2")
+                    stopped->requestStop();
+            };
+        output->failingWrite = fault == "write 2" ? 2 : -1;
+        made->setTransmitter(std::move(fake));
+        made->setStation({{}, {"RIG", 2, "127.0.0.1:4532", {}, 0, 0}});
+        connect(made.get(), &tones::Dialer::dialRefused, made.get(),
+                [this](const QString& reason) { record.note("refused", reason); });
+        connect(made.get(), &tones::Dialer::dialStopped, made.get(),
+                [this](int sent) { record.note(QString("stopped %1").arg(sent)); });
+        made->dial(command);
+        QVERIFY(!events.contains("refused") ||
+                record.reasons.value(0).contains("rig_open: Communication timed out"));
+        QCOMPARE(record.take(), events);
+    }
+
+    // The settings' keying test: keyed and released, in turn with the dials
+    // (a stop cuts the second it keys for short), or why not.
+    void keyingTest() {
+        testing::FakeOutput* output = nullptr;
+        const auto made = dialer(dir.path(), &output);
+        auto fake = std::make_unique<testing::FakeTransmitter>();
+        fake->note = [this](const QString& call) { record.note(call); };
+        fake->failingKeys = {1};
+        tones::Dialer* stopped = made.get();
+        fake->onKey = [stopped] { stopped->requestStop(); };
+        made->setTransmitter(std::move(fake));
+        connect(made.get(), &tones::Dialer::keyingTested, made.get(),
+                [this](const QString& failure) { record.note("tested: " + failure); });
+        tones::DialLock other;
+        QCOMPARE(other.lock({}), QString());
+        QThread thread;
+        made->moveToThread(&thread);
+        thread.start();
+        tones::PttSettings ptt{"RIG", 2, {}, {}, 250, 100};
+        for (const char* type : {"RIG", "RIG", "NONE"}) {
+            ptt.type = type;
+            QMetaObject::invokeMethod(made.get(), "testKeying", Q_ARG(tones::PttSettings, ptt));
+        }
+        QThread::msleep(50); // time for a test that does not wait for the lock
+        record.note("unlocked");
+        other.unlock();
+        thread.quit();
+        thread.wait();
+        QCOMPARE(record.take(),
+                 "unlocked K R tested:  Kx tested: rig_open: Communication timed out "
+                 "tested: the PTT type is NONE: nothing is keyed");
+    }
+
+    // Hamlib's rig models for the settings: the dummy and rigctld among them,
+    // sorted by maker, then name.
+    void rigModels() {
+        const QList<tones::RigModelInfo> models = tones::rigModels();
+        const auto key = [](const tones::RigModelInfo& rig) {
+            return std::pair(rig.maker.toLower(), rig.name.toLower());
+        };
+        QVERIFY(std::is_sorted(models.begin(), models.end(),
+                               [&](const auto& a, const auto& b) { return key(a) < key(b); }));
+        const auto has = [&](int model, const char* name) {
+            return std::any_of(models.begin(), models.end(), [&](const tones::RigModelInfo& rig) {
+                return rig.model == model && rig.maker == "Hamlib" && rig.name == name;
+            });
+        };
+        QVERIFY(models.size() > 100 && has(1, "Dummy") && has(2, "NET rigctl"));
+    }
+
     // On its own thread, as the program runs it: a dial waits while another dial
     // holds the lock; a failure waits until the operator has seen it, or until
     // the program closes, which ends the dial and the thread.
