@@ -5,6 +5,7 @@
 #include "timecal/clock.h"
 #include "tones/dialer.h"
 #include "tones/outputs.h"
+#include "tones/transmitter.h"
 #include "ui/commandline.h"
 #include "ui/dialerwindow.h"
 #include "ui/platform.h"
@@ -215,8 +216,19 @@ void addStationSettings(QWidget& window, tones::Dialer& dialer) {
                                 ? output.name
                                 : QStringLiteral("%1 (%2)").arg(output.description, output.name)});
         }
-        auto* dialog = new StationDialog(dialer.station(), outputs, {}, &window);
+        QList<StationDialog::Choice> models;
+        for (const tones::RigModelInfo& rig : tones::rigModels()) {
+            models.append({QString::number(rig.model),
+                           QStringLiteral("%1 %2 (%3)").arg(rig.maker, rig.name).arg(rig.model)});
+        }
+        auto* dialog = new StationDialog(dialer.station(), outputs, models, &window);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
+        // "Key for 1 s": on the dialer's thread, in turn with the dials.
+        QObject::connect(
+            dialog, &StationDialog::keyTestRequested, &dialer,
+            [&dialer](const tones::StationSettings& station) { dialer.testKeying(station.ptt); });
+        QObject::connect(&dialer, &tones::Dialer::keyingTested, dialog,
+                         &StationDialog::showKeyTestResult);
         QObject::connect(dialog, &QDialog::accepted, dialog, [dialog, &dialer] {
             QSettings settings;
             tones::saveStation(settings, dialog->settings());
