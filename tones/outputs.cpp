@@ -8,6 +8,7 @@
 #include <pulse/stream.h>
 
 #include <chrono>
+#include <dlfcn.h>
 #include <memory>
 
 namespace {
@@ -24,9 +25,10 @@ constexpr char kStreamName[] = "Uplink";
 // `pactl list sink-inputs`). PortAudio plays through ALSA's pulse plugin, which
 // names its client "ALSA plug-in [dtmf-dialer]" and its stream "ALSA Playback"
 // and has no setting for either, nor does libpulse read the stream's name from
-// the environment. So these two stand in for libpulse's own: the executable
-// exports them (tones/CMakeLists.txt), and the dynamic linker looks in the
-// executable before libpulse when the plugin asks for them.
+// the environment. So these two, and pa_stream_connect_playback below, stand
+// in for libpulse's own: the executable exports them (tones/CMakeLists.txt),
+// and the dynamic linker looks in the executable before libpulse when the
+// plugin asks for them.
 extern "C" pa_context* pa_context_new(pa_mainloop_api* api, const char* /*name*/) {
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kIconName);
@@ -39,6 +41,28 @@ extern "C" pa_context* pa_context_new(pa_mainloop_api* api, const char* /*name*/
 extern "C" pa_stream* pa_stream_new(pa_context* context, const char* /*name*/,
                                     const pa_sample_spec* spec, const pa_channel_map* map) {
     return pa_stream_new_with_proplist(context, kStreamName, spec, map, nullptr);
+}
+
+// A stream into a sink chosen by name stays there: should that sink go, the
+// server ends the stream, and the tones that did not sound are reported,
+// where it would otherwise move it to the default output and the rest of the
+// command would play there unnoticed. Into the default output (no device
+// named), the stream goes wherever the server's default goes, as before. No
+// other entry point does this, so libpulse's own is looked up behind this one.
+extern "C" int pa_stream_connect_playback(pa_stream* stream, const char* device,
+                                          const pa_buffer_attr* attributes, pa_stream_flags_t flags,
+                                          const pa_cvolume* volume, pa_stream* syncWith) {
+    using Connect = int (*)(pa_stream*, const char*, const pa_buffer_attr*, pa_stream_flags_t,
+                            const pa_cvolume*, pa_stream*);
+    static const auto libpulse =
+        reinterpret_cast<Connect>(dlsym(RTLD_NEXT, "pa_stream_connect_playback"));
+    if (libpulse == nullptr) {
+        return -PA_ERR_NOTIMPLEMENTED;
+    }
+    if (device != nullptr) {
+        flags = pa_stream_flags_t(flags | PA_STREAM_DONT_MOVE);
+    }
+    return libpulse(stream, device, attributes, flags, volume, syncWith);
 }
 
 namespace tones {

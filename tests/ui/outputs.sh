@@ -3,9 +3,10 @@
 # two null sinks: speakers ("Desk speakers", the default) and uplink ("Radio
 # uplink"). The output chosen by --output, by the settings file or by its
 # description hears the whole command and speakers nothing; with none chosen
-# the default hears it, before and after a choice. With the chosen output gone,
-# a press sends nothing anywhere and says so in one message, and a press once
-# it is back dials again. --list-outputs lists both sinks, and gives up on a
+# the default hears it, before and after a choice. The chosen output gone in
+# the middle of a dial, the rest goes nowhere and is reported; gone before a
+# press, the press sends nothing anywhere and says so in one message, and a
+# press once it is back dials again. --list-outputs lists both sinks, and gives up on a
 # server that does not answer. The stream shows in the server as the dialer's.
 # A start and a dial print nothing at all.
 #
@@ -62,12 +63,12 @@ stream_of() { # pid
 quiet() { # nothing in the dialers' log (their stdout and stderr)
     [ -s "$work/dialer.log" ] && echo no || echo yes
 }
-# Answers every message box of the dialer as it comes, until none has come for
-# 2 s; how many came.
-answer_boxes() {
+# Answers every message box of the dialer with the title as it comes, until
+# none has come for 2 s; how many came.
+answer_boxes() { # TITLE
     local count=0 idle=0 box
     while [ "$idle" -lt 40 ]; do
-        box=$(xdotool search --all --onlyvisible --pid "$dialer" --name '^Nothing sent$' | head -n 1)
+        box=$(xdotool search --all --onlyvisible --pid "$dialer" --name "^$1\$" | head -n 1)
         if [ -z "$box" ]; then
             idle=$((idle + 1))
             sleep 0.05
@@ -75,7 +76,7 @@ answer_boxes() {
         fi
         count=$((count + 1)) idle=0
         xdotool windowfocus --sync "$box" key Return
-        while xdotool search --all --onlyvisible --pid "$dialer" --name '^Nothing sent$' | grep -qx "$box"; do
+        while xdotool search --all --onlyvisible --pid "$dialer" --name "^$1\$" | grep -qx "$box"; do
             sleep 0.02
         done
     done
@@ -115,20 +116,36 @@ check "settings file: uplink only" "$(only_uplink)" "uplink '$on_uplink', speake
 end_dialer
 rm "$XDG_CONFIG_HOME/dtmf-dialer/dtmf-dialer.conf"
 
-# Chosen by its description; then it goes away, and comes back.
+# Chosen by its description; then it goes away in the middle of a dial, is
+# not there for the next, and comes back.
 start_dialer -- --output "Radio uplink"
 heard_on 3.5 press
 check "by description: uplink only" "$(only_uplink)" "uplink '$on_uplink', speakers '$on_speakers'"
-pactl unload-module "$(pactl list short modules | awk '/sink_name=uplink/ { print $1 }')"
 uplink_listed() { pactl list short sinks | awk '{ print $2 }' | grep -qx uplink; }
-for _ in $(seq 100); do
-    uplink_listed || break
-    sleep 0.05
-done
+unload_uplink() {
+    pactl unload-module "$(pactl list short modules | awk '/sink_name=uplink/ { print $1 }')"
+    for _ in $(seq 100); do
+        uplink_listed || break
+        sleep 0.05
+    done
+}
+# The rest of the command goes nowhere (the server would move the stream to
+# the default output) and is reported.
+unload_while_dialling() {
+    press
+    sleep 1
+    unload_uplink
+    boxes=$(answer_boxes Error)
+}
+heard_on 0.5 unload_while_dialling
 check "uplink unloaded" "$(uplink_listed && echo no || echo yes)" "$(pactl list short sinks)"
+check "uplink gone while dialling: the rest nowhere, and reported" \
+    "$(yes_if [ -z "$on_speakers" ] && [ "$boxes" -gt 0 ] && [ "${command#"${on_uplink#-}"}" != "$command" ])" \
+    "uplink '$on_uplink', speakers '$on_speakers', $boxes error boxes"
+: >"$work/dialer.log"
 press_and_answer() {
     press
-    boxes=$(answer_boxes)
+    boxes=$(answer_boxes 'Nothing sent')
 }
 heard_on 0.5 press_and_answer
 check "uplink gone: one message" "$(yes_if [ "$boxes" = 1 ])" "$boxes boxes"
