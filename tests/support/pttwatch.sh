@@ -83,7 +83,7 @@ poll_ptt() { # poll_ptt PORT RECORDER_PID WAV
 watched() { # watched SECONDS COMMAND...
     rig_log_from=$(stat -c %s "$work/rigctld.log")
     bash "$server" record "$runtime" "$work/rec.wav" || return
-    poll_ptt "$rig_port" "$(cat "$runtime/recorder")" "$work/rec.wav" >"$work/ptt.log" 2>/dev/null &
+    poll_ptt "$rig_port" "$(cat "$runtime/recorder.uplink")" "$work/rec.wav" >"$work/ptt.log" 2>/dev/null &
     local poller=$!
     while [ ! -s "$work/ptt.log" ] && kill -0 "$poller" 2>/dev/null; do sleep 0.01; done
     "${@:2}" >/dev/null 2>&1
