@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measures how faithfully a command goes out: dials an 88-symbol command through
 // the real tone player and PortAudio into a private PulseAudio null sink, records
 // the sink and prints one table. The same command is then played the way a

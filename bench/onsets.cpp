@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "onsets.h"
 
 #include "tones/soundfile.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # How far ahead of the first tone's sound the transmitter is keyed (the lead)
 # and how long after the last tone's sound it is released (the tail): the
 # shipped executable, on a real X server, keying Hamlib's dummy rig behind a

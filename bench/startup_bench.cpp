@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up and footprint of the dialer's window, under a real X server:
 //
 //   xvfb-run -a -s "-screen 0 1024x768x24" ./build/bench/startup_bench

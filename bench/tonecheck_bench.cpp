@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the check that a tone file sounds its key, on the 16 files the build
 // writes: microseconds per tone, and what checking every tone adds to a
 // 20-symbol command.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The telecommands the operator can send, one entry per command button. The
 // window takes its buttons' captions, their name labels and its group titles

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a press of a command button sends: every command leaves through here,
 // from the window and from anything else that composes commands.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The orbital-elements upload, built column by column from a two-line element
 // set, and the reading of such a set from the text the operator pastes.

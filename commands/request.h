@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A command asked for by name, as a script asks for it ("SET_LOW_TEMP=205",
 // "PACKET_POINTER=00012,00010", "SET_TIME", or a DTMF string sent as it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The clock-setting command: UTC now minus six seconds, as seconds, minutes,
 // hours, weekday digit, day, month and two-digit year between "**10#" and "#".

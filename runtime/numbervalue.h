@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The numeric value of typed text, by the rules the packet number boxes have
 // always used. Qt's own readers (QString::toDouble, QLocale) refuse text that

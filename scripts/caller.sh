@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by dialer.sh and test.sh.
 #
 # rerun_as_caller SCRIPT [ARGS]: started as root through sudo by another user,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The run command: installs what building and running need (only what is
 # missing), builds the program without its tests and starts it, as the user who
 # called it, so that the tones go to that user's desktop sound server.

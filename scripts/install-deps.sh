@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages the dialer needs; only what is missing, so a
 # second run costs nothing. apt-get runs directly as root, through sudo otherwise.
 #   install-deps.sh run    building and running the program (scripts/dialer.sh)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the committed pictures from their SVG sources in assets/:
 #   satellite.svg   -> satellite.jpg (220x131, the window's picture)
 #   dtmf-dialer.svg -> keypad.ico (32x32, the window's icon) and

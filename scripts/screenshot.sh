@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Takes a picture of the dialer's window, as the operator sees it, under Xvfb
 # and puts it at docs/window.png.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The test command: installs what is missing (through sudo unless root), then,
 # as the user who called it, builds everything and runs every check:
 #   1. all tests (ctest), including the end-to-end dialling through private

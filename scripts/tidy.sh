@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs clang-tidy (configuration in .clang-tidy) over the project's own sources.
 #
 #   tidy.sh [BUILD_DIR [SOURCES]]

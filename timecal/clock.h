@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The computer's clock, as the dialer reads it: UTC for the clock display and
 // the time-set command, and the local calendar date for the element set's age.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound output as the tone player sees it: one stream per command, into
 // which the tones are written back to back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dials commands on a thread of its own, one dial at a time for each user, and
 // tells the window by signals how each dial goes.

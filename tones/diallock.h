@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One dial at a time for each user: a dialer that is to dial while another of
 // the same user's dialers is dialling waits until that dial has ended, so that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sixteen DTMF keys: each key's symbol, the row and column frequencies it
 // sounds, and the tone file that holds it ("1.wav" to "16.wav", in the order

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The sound outputs (sinks) of the desktop's sound server, PulseAudio or
 // PipeWire's pulse server, as `pactl list short sinks` and `wpctl status` show

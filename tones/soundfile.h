@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sound in memory: a sound file read whole (libsndfile), and the same sound
 // fitted to another rate and channel count (libsamplerate).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Where the sound path says why a tone did not go out: every failed call of
 // libsndfile, libsamplerate, PortAudio or libpulse writes one line with the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // How this station sends: the sound output the tones go to, and how the
 // transmitter is keyed around them. Kept in the user's settings file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Whether a tone sounds the DTMF key it stands for, judged from its samples, so
 // that a wrong, damaged or silent tone file can be caught before it is sent.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Dials a command string: one tone file per DTMF symbol, played back to back
 // through one output stream, so that every tone sounds whole, in order and with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The transmitter's push-to-talk (PTT), keyed around each command: through
 // Hamlib, by a CAT command to the rig (or to rigctld), or by a serial port's DTR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The uplink log: every dial, from the window or from a script, appended to a
 // file of JSON lines, one object a line: "dial-start" before the first tone

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the 16 DTMF tone files "1.wav" to "16.wav" that the dialer plays: for
 // each key the standard pair of a row and a column frequency at equal level,
 // followed by silence, with short raised-cosine fades against clicks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The whole program: the window, and the dialer on a thread of its own behind
 // it, run until the window closes.

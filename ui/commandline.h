@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's command line: the station settings for one run, and what the
 // program is to do (open the window, or list the sound outputs). Needs no

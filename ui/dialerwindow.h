@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The dialer's only window: every command button, the boxes the commands take
 // their values from, the displays and the one-second clock. Laid out in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the window's status displays and packet rows show, apart from the
 // widgets that show it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the operator's input away from a window while it is held: clicks, keys,
 // wheel and close requests aimed at the window are dropped, not queued for later,

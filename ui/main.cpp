@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dialer: one window, whose command buttons dial their DTMF commands
 // through the sound output, from the tone files beside this program.
 

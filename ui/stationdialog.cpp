@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/stationdialog.h"
 
 #include "ui_stationdialog.h"

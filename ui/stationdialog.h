@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // "Station settings": the uplink output the tones go to and how the
 // transmitter is keyed. Laid out in stationdialog.ui. Shows the settings it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the reading of a pasted element set and the elements command built from its
 // lines, each character made a DTMF symbol or kept as a blank: each line found is a
 // trimmed line of the text, and the command holds only DTMF symbols, at most 88, in

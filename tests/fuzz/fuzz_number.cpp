@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzzes the number reader on the bytes read as UTF-8 and as UTF-16: the value is never NaN, and
 // blanks, tabs and line feeds do not change it wherever they stand, but straight after
 // a leading "&" ("& H1" is no hexadecimal number).

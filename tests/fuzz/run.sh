@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every fuzz target for a while, each on a scratch copy of its committed
 # seed corpus (the committed corpus is never written to).
 #

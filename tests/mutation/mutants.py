@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Deliberately broken builds of the dialer: faults the test suite must catch.
 
 Each mutant is one textual change: `old` must occur exactly once in `file`

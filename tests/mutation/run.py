@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Runs deliberately broken builds ("mutants") of a CMake/CTest tree against its
 own test suite and records which mutants the tests catch.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package as an operator gets it: built with CPack, unpacked into a
 # scratch root, its layout and desktop entry checked, then the program started
 # through its /usr/bin symlink under Xvfb. The keyboard presses the "**31##"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What a dial did, noted in order, and a stand-in for the sound output.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A private sound server with a null sink named "uplink" (tests/support/
 // soundserver.sh), for tests and benchmarks that dial through the real sound path

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced after windowdial.sh by the scripts whose dialers key a transmitter:
 # Hamlib's dummy rig behind a real rigctld, which the dialers key through
 # Hamlib's network rig (model 2), and what the PTT did while the sink was

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A private sound server with a null sink named "uplink", for tests that dial
 # through the real sound path without a sound card: PulseAudio, or PipeWire with
 # WirePlumber and pipewire-pulse as on Debian's desktop. Everything lives in the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Starts the tests' sound server again and again, each time in a fresh runtime
 # folder as the C++ tests do, and checks what the tests rely on: the sink
 # uplink is listed and is the default, one second of its monitor records, and

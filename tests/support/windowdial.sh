@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the tests of the shipped executable on a real X server: a private
 # sound server of the given kind, dialers started with a command typed into
 # their free-text box, and recordings of what the sink heard. With

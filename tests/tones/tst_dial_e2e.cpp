@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/fakes.h"
 #include "support/nullsink.h"
 #include "tones/portaudiooutput.h"

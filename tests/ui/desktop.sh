@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The executable that ships, on a real X server, dialling into a private sound
 # server: its picture and icon are in it, two dialers pressed at the same moment
 # send both commands whole one after the other, and a dialer that died while

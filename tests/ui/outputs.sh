@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The executable that ships, on a real X server, with a private sound server of
 # two null sinks: speakers ("Desk speakers", the default) and uplink ("Radio
 # uplink"). The output chosen by --output, by the settings file or by its

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The executable that ships, on a real X server, keying a transmitter through
 # Hamlib (a real rigctld with the dummy rig, reached as rig model 2) while it
 # dials into a private sound server; rigctld's trace tells when the PTT changed,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Commands from the command line, with no display: the shipped executable's
 # --send dials each kind of command through a private sound server and exits
 # with 0 once it has sounded; a tone that does not go out gives 1 and its

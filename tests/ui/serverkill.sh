@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The executable that ships, on a real X server, dialling 30 symbols into a
 # private sound server that is killed at a random moment: an "Error playing
 # DTMF tone" box comes for each symbol whose tone did not sound whole, and for

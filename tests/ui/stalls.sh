@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The executable that ships, on a real X server, dialling into a private sound
 # server, stopped (SIGSTOP) and continued: for 0.2 s and 1 s the sound goes on
 # without a break, and for 3 s, longer than the device's queue, the device

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The executable that ships, on a real X server, dialling into a private sound
 # server: Escape and SIGTERM in the middle of a dial stop it at a silence
 # between tones (what was heard is whole tones of the start of the command) and

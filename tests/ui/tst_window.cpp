@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/dialerwindow.h"
 #include "ui/platform.h"
 #include "ui_dialerwindow.h"
