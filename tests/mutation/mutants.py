@@ -132,8 +132,8 @@ MUTANTS = [
     dict(id="M13", area="commands",
          desc="Catalogue: PACKET_POINTER joins its boxes in the wrong order (OUT before IN)",
          file="commands/catalogue.cpp",
-         old="&V::pointerIn, &V::pointerOut}",
-         new="&V::pointerOut, &V::pointerIn}"),
+         old="&V::pointerIn, &V::pointerOut, 5}",
+         new="&V::pointerOut, &V::pointerIn, 5}"),
     dict(id="M14", area="commands",
          desc="Catalogue: SET_TIME marked as a fixed caption (sends '**10#[]#')",
          file="commands/catalogue.cpp",
@@ -271,8 +271,8 @@ MUTANTS = [
     dict(id="M38", area="tones",
          desc="Dialling: characters that are no DTMF symbol silently dropped, not reported",
          file="tones/toneplayer.cpp",
-         old=': QStringList{symbolFailed(symbol, QStringLiteral("not a DTMF symbol"))};',
-         new=": QStringList{};"),
+         old=': NotSentList{symbolFailed(symbol, position, QStringLiteral("not a DTMF symbol"))};',
+         new=": NotSentList{};"),
     dict(id="M39", area="tones",
          desc="Tone error message: text and title swapped",
          file="ui/dialerwindow.cpp",
@@ -513,8 +513,8 @@ MUTANTS = [
     dict(id="M80", area="tones",
          desc="Tone player: a drain that fails is not counted as lost tones",
          file="tones/toneplayer.cpp",
-         old="return output_.stopAsked() ? QStringList{} : dropFailedDevice();",
-         new="return QStringList{};"),
+         old="return output_.stopAsked() ? NotSentList{} : dropFailedDevice();",
+         new="return NotSentList{};"),
     dict(id="M81", area="tones",
          desc="Tone player: a tone counted lost unless its trailing silence played too "
               "(a false box when the server dies in a silence)",
@@ -527,14 +527,14 @@ MUTANTS = [
          desc="Tone player: after a failure the transmitter is keyed again before its message, "
               "not before the next tone (keyed while the message waits)",
          file="tones/toneplayer.cpp",
-         old="    for (const QString& reason : reasons) {\n"
-             "        qCWarning(lcSound).noquote() << \"not sent:\" << reason;\n",
+         old="    for (const NotSent& failed : reasons) {\n"
+             "        qCWarning(lcSound).noquote() << \"not sent:\" << failed.reason;\n",
          new="    if (keying_ != nullptr && !keyed_ && keying_->key().isEmpty()) {\n"
              "        keyed_ = true;\n"
              "        keyedAt_.start();\n"
              "    }\n"
-             "    for (const QString& reason : reasons) {\n"
-             "        qCWarning(lcSound).noquote() << \"not sent:\" << reason;\n"),
+             "    for (const NotSent& failed : reasons) {\n"
+             "        qCWarning(lcSound).noquote() << \"not sent:\" << failed.reason;\n"),
     dict(id="PTT02", area="tones",
          desc="Tone player: no lead queued (the first tone as soon as the stream is open)",
          file="tones/toneplayer.cpp",
