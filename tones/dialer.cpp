@@ -85,14 +85,16 @@ void Dialer::dial(const QString& command, const QString& name, const QString& fr
     }
 
     // Keying: the transmitter keyed before the first tone, which the tone
-    // player sends the lead after. Opened for each dial, so that a rig or
-    // rigctld started afresh between two passes just works. When it cannot be
-    // keyed, nothing is sent.
+    // player sends the lead after (the sound output open already). Opened for
+    // each dial, so that a rig or rigctld started afresh between two passes
+    // just works. When it cannot be keyed, nothing is sent.
     const PttSettings ptt = station.ptt;
     if (ptt.keys()) {
+        player_.openAhead(command);
         const QString failure =
             transmitter_->open(ptt) ? keyTransmitter() : transmitter_->errorString();
         if (!failure.isEmpty() || stopRequested_) {
+            output_->close(); // nothing written
             releaseTransmitter();
             transmitter_->close();
             notSentFrom(0);

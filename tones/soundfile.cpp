@@ -55,6 +55,18 @@ std::nullopt_t failed(QString* error, const QString& path, const QString& why) {
 
 } // namespace
 
+std::optional<AudioFormat> soundFileFormat(const QString& path) {
+    SF_INFO format{};
+    SNDFILE* file = QFileInfo(path).isFile()
+                        ? sf_open(QFile::encodeName(path).constData(), SFM_READ, &format)
+                        : nullptr;
+    if (file == nullptr) {
+        return std::nullopt;
+    }
+    sf_close(file);
+    return AudioFormat{format.samplerate, format.channels};
+}
+
 std::optional<Samples> readSoundFile(const QString& path, QString* error) {
     // Only regular files: opening a fifo would wait for a writer.
     const QFileInfo info(path);

@@ -24,6 +24,10 @@ struct Samples {
 // why, and a failed library call has been logged with the library's words.
 std::optional<Samples> readSoundFile(const QString& path, QString* error = nullptr);
 
+// The rate and channels of a sound file, its sound not read; nothing when it
+// cannot be opened (not logged: reading it tells why).
+std::optional<AudioFormat> soundFileFormat(const QString& path);
+
 // The same sound at another rate and channel count, as long as before. Rates
 // are converted with a band-limited resampler. Channels: one is repeated into
 // all, several are mixed down to one (their mean), else channel n goes to

@@ -131,9 +131,13 @@ qsizetype TonePlayer::stopAtSilence() {
     qsizetype firstDropped = -1;
     qint64 at = 0;
     qint64 lastAt = -1;
+    QElapsedTimer reported; // since `at` last moved on
     int stillMs = 0;
     while (output_.isOpen()) {
         at = output_.playPosition();
+        if (at != lastAt) {
+            reported.start();
+        }
         // The first queued tone whose sound has not ended yet.
         const auto next = std::find_if(queued_.begin(), queued_.end(),
                                        [at](const QueuedTone& tone) { return tone.soundEnd > at; });
@@ -153,19 +157,26 @@ qsizetype TonePlayer::stopAtSilence() {
         }
         QThread::msleep(kStopStepMs);
     }
-    // The transmitter stays keyed for the tail after the last tone that sounded.
+    // The transmitter stays keyed for the tail after the last tone that
+    // sounded; playing has got on since the device's last report.
     qint64 tailLeft = 0;
-    for (const QueuedTone& tone : queued_) {
-        if (keyed_ && tone.soundEnd <= at) {
-            tailLeft = tone.soundEnd + qint64(rate) * (keying_->tailMs + kTailExtraMs) / 1000 - at;
+    if (keyed_ && reported.isValid()) {
+        const qint64 now = at + std::min<qint64>(reported.elapsed(), kReportStepMs) * rate / 1000;
+        for (const QueuedTone& tone : queued_) {
+            if (tone.soundEnd <= at) {
+                tailLeft =
+                    tone.soundEnd + qint64(rate) * (keying_->tailMs + kTailExtraMs) / 1000 - now;
+            }
         }
     }
+    QElapsedTimer closing;
+    closing.start();
     // What is still queued is dropped: silence, and tones not begun.
     output_.close();
     queued_.clear();
     queuedFrames_ = 0;
-    if (tailLeft > 0) {
-        QThread::msleep(std::uint64_t(tailLeft * 1000 / rate));
+    if (const qint64 leftMs = tailLeft * 1000 / rate - closing.elapsed(); leftMs > 0) {
+        QThread::msleep(std::uint64_t(leftMs));
     }
     release();
     return firstDropped;
@@ -193,6 +204,9 @@ TonePlayer::NotSentList TonePlayer::dropFailedDevice() {
 }
 
 TonePlayer::NotSentList TonePlayer::finishQueuedTones() {
+    if (queued_.empty()) {
+        release(); // nothing is to sound
+    }
     if (releaseAfterTail()) {
         // The tones and the tail have played: only silence is dropped, and the
         // next tone, after a failure's message, starts a stream afresh.
@@ -278,6 +292,18 @@ void TonePlayer::reportFailures(NotSentList reasons, const FailureHandler& onFai
         if (onFailure) {
             onFailure(failed.reason, failed.position);
         }
+    }
+}
+
+void TonePlayer::openAhead(const QString& command) {
+    const auto first = std::find_if(command.begin(), command.end(),
+                                    [](QChar symbol) { return dtmfKey(symbol.unicode()); });
+    if (first == command.end() || output_.isOpen()) {
+        return;
+    }
+    const QString file = QString::fromStdString(toneFileName(*dtmfKey(first->unicode())));
+    if (const std::optional<AudioFormat> format = soundFileFormat(QDir(folder_).filePath(file))) {
+        output_.open(*format);
     }
 }
 

@@ -63,6 +63,13 @@ public:
     qsizetype play(const QString& command, const FailureHandler& onFailure,
                    const StopCheck& stop = {}, const Keying* keying = nullptr);
 
+    // Opens the output for the command's first tone, writing nothing yet, so
+    // that the transmitter can be keyed after it: the time a stream takes to
+    // open (a tenth of a second with PipeWire) is not taken from the lead.
+    // Nothing happens when that tone's file or the output cannot be opened;
+    // play() finds out why.
+    void openAhead(const QString& command);
+
     // Plays one tone file ("1.wav" to "16.wav") to its end in a stream of its
     // own; false when it cannot be played or does not sound the key its name
     // stands for.

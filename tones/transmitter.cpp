@@ -3,6 +3,7 @@
 
 #include <QMutex>
 #include <algorithm>
+#include <clocale>
 #include <cstdarg>
 #include <cstdio>
 #include <hamlib/rig.h>
@@ -49,7 +50,14 @@ QString hamlibReason(int code) {
 
 class HamlibTransmitter final : public Transmitter {
 public:
-    HamlibTransmitter() = default;
+    HamlibTransmitter() {
+        // rig_open switches LC_NUMERIC to "C" and back, and goes back by a
+        // name that the switch has freed (Hamlib 4.5): with "C" set already,
+        // nothing is freed. Qt writes numbers through QLocale, not the C
+        // library's locale. Set here, on the thread that makes the dialer,
+        // before any dial runs.
+        std::setlocale(LC_NUMERIC, "C");
+    }
     ~HamlibTransmitter() override { close(); }
     HamlibTransmitter(const HamlibTransmitter&) = delete;
     HamlibTransmitter& operator=(const HamlibTransmitter&) = delete;

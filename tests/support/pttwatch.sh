@@ -21,8 +21,10 @@
 # had written by then (its file position, read from /proc without a fork: a
 # fork costs ~10 ms here). A sample is in the file only after the sink played
 # it, so the sink's clock started no later than each poll's time less its
-# samples / rate; the earliest such start over all polls is the time base
-# (sample n sounded at start + n / rate). The recorder gets 10-20 ms fragments
+# samples / rate; the earliest such start over the polls of the half second
+# after a sample was written tells when it sounded (start + n / rate; no one
+# start holds for a whole recording: once, with PipeWire, a recording lost
+# ~90 ms between two keyings). The recorder gets 10-20 ms fragments
 # and many polls fall within 2 ms of one arriving, so the envelope is met to
 # a fraction of a ms; but the sink hands a new stream's sound to its monitor
 # ahead of its own clock: a tone written at a known moment (a probe of
@@ -133,14 +135,22 @@ ptt_analyse() {
     awk -v rate="$rec_rate" -v data=$((data + 8)) -v soundsfile="$work/sounds" \
         -v changesfile="$work/changes" '
         function ms(s) { return sprintf("%.1f", s * 1000) }
+        # When sample k sounded: by the polls of the half second after it was
+        # written, so that samples the recorder lost elsewhere do not count.
+        function when(k,   i, start, best) {
+            for (i = 1; i <= polls; i++) {
+                if (ns[i] >= k && ns[i] <= k + rate / 2) {
+                    start = tp[i] - ns[i] / rate
+                    if (best == "" || start < best) best = start
+                }
+            }
+            return best + k / rate
+        }
         {
             st[NR] = $3; n = NR
             if (NR > 1) { period[NR - 1] = $1 - t1; if ($3 == 1 && st[NR - 1] != 1) polled++ }
             t1 = $1
-            if ($5 > data) {
-                start = $4 - ($5 - data) / 2 / rate
-                if (!have || start < base) { base = start; have = 1 }
-            }
+            if ($5 > data) { polls++; tp[polls] = $4; ns[polls] = ($5 - data) / 2 }
         }
         END {
             k = 0
@@ -148,7 +158,7 @@ ptt_analyse() {
             s = 0
             while ((getline line < soundsfile) > 0) {
                 split(line, f, " "); s++
-                from[s] = base + f[1] / rate; until[s] = base + f[2] / rate
+                from[s] = when(f[1]); until[s] = when(f[2])
             }
             keyings = ""; unkeyed = 0
             for (j = 1; j <= k; j++) {

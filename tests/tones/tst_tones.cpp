@@ -251,7 +251,8 @@ private slots:
     }
 
     // The transmitter keyed around a command (3.wav missing in "1323"): once,
-    // before the tones, the lead queued as silence ahead of the first; released
+    // once the output is open and before the tones, the lead queued as silence
+    // ahead of the first; released
     // once the tones before a failure have sounded, while its message waits,
     // and keyed again before the next tone; released on a failed device and a
     // stop. A dial it cannot be opened or keyed for sends nothing; a symbol it
@@ -262,15 +263,15 @@ private slots:
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("events");
         // clang-format off
-        QTest::newRow("keyed once") << "12" << "" << "K [ o _ 1 2 _ R c ]";
-        QTest::newRow("released for each message") << "1323" << "" << "K [ o _ 1 _ R c !3 K o _ 2 _ R c !3 ]";
-        QTest::newRow("no symbol first") << "E1" << "" << "K [ R !E K o _ 1 _ R c ]";
-        QTest::newRow("device fails") << "124" << "write 2" << "K [ o _ 1 2x c R !2 K o _ 4 _ R c ]";
-        QTest::newRow("not opened: nothing sent") << "12" << "open" << "Ox refused ]";
-        QTest::newRow("not keyed: nothing sent") << "12" << "key 0" << "Kx refused ]";
-        QTest::newRow("not keyed again: that symbol fails") << "1E22" << "key 1" << "K [ o _ 1 _ R c !E Kx !2 K o _ 2 _ R c ]";
-        QTest::newRow("stop as it keys: nothing sounds") << "12" << "stop at K" << "K R stopped 0 ]";
-        QTest::newRow("stop while tones are queued") << "1224" << "stop at 2" << "K [ o _ 1 2 c R stopped 2 ]";
+        QTest::newRow("keyed once") << "12" << "" << "o K [ _ 1 2 _ R c ]";
+        QTest::newRow("released for each message") << "1323" << "" << "o K [ _ 1 _ R c !3 K o _ 2 _ R c !3 ]";
+        QTest::newRow("no symbol first") << "E1" << "" << "o K [ R d !E K _ 1 _ R c ]";
+        QTest::newRow("device fails") << "124" << "write 2" << "o K [ _ 1 2x c R !2 K o _ 4 _ R c ]";
+        QTest::newRow("not opened: nothing sent") << "12" << "open" << "o Ox c refused ]";
+        QTest::newRow("not keyed: nothing sent") << "12" << "key 0" << "o Kx c refused ]";
+        QTest::newRow("not keyed again: that symbol fails") << "1E22" << "key 1" << "o K [ _ 1 _ R c !E Kx !2 K o _ 2 _ R c ]";
+        QTest::newRow("stop as it keys: nothing sounds") << "12" << "stop at K" << "o K c R stopped 0 ]";
+        QTest::newRow("stop while tones are queued") << "1224" << "stop at 2" << "o K [ _ 1 2 c R stopped 2 ]";
         // clang-format on
     }
     void keying() {
