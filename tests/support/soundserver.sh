@@ -182,12 +182,20 @@ settle_sink() { # name yes|no
         sleep 0.05
     done
 }
+wireplumber_said() { # WirePlumber's last words, if it has ended
+    local pid
+    [ -f "$rt/wireplumber.log" ] || return 0
+    for pid in $(cat "$rt/pids" 2>/dev/null); do
+        [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = wireplumber ] && return 0
+    done
+    printf '; WirePlumber is not running: %s' "$(tail -2 "$rt/wireplumber.log" 2>/dev/null)"
+}
 # A null sink, made the default or not, that plays and whose monitor records: a
 # null sink nobody feeds goes idle and its monitor delivers nothing, so a silent
 # stream keeps it running. On PipeWire it plays once WirePlumber has linked it.
 add_sink() { # name yes|no
     local keepalive
-    settle_sink "$1" "$2" || fail "$kind: $problem"
+    settle_sink "$1" "$2" || fail "$kind: $problem$(wireplumber_said)"
     daemon "keepalive-$1" bash -c "exec pacat --raw --format=s16le --rate=22050 --channels=1 --device='$1' </dev/zero"
     keepalive=$(tail -1 "$rt/pids")
     wait_for 10 plays_into "$1" "$keepalive" ||
@@ -218,9 +226,12 @@ echo "bluez_monitor.enabled = false" >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lu
 daemon watch bash -c "while kill -0 $owner 2>/dev/null; do sleep 0.5; done; exec bash '$0' stop '$rt'"
 daemon dbus dbus-daemon --session --nofork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS"
 wait_for 5 test -S "$rt/bus" || fail "dbus-daemon: $(tail -3 "$rt/dbus.log")"
+# A server killed before leaves its sockets behind. WirePlumber gives up at once
+# when it cannot connect, so the new server must be listening before it starts.
+rm -f "$rt/pipewire-0" "$rt/pipewire-0.lock" "$rt/pulse/native"
 if [ "$kind" = pipewire ]; then
     daemon pipewire pipewire
-    wait_for 5 test -S "$rt/pipewire-0" || fail "pipewire: $(tail -3 "$rt/pipewire.log")"
+    wait_for 5 timeout 2 pw-cli info 0 || fail "pipewire: $(tail -3 "$rt/pipewire.log")"
     daemon wireplumber wireplumber
     daemon pipewire-pulse pipewire-pulse
 else
