@@ -33,6 +33,9 @@ check() { # check NAME OK DETAIL: OK is "yes" when the check holds
     else
         echo "FAIL: $1 ($3)"
         failures=$((failures + 1))
+        # The recording stays beside the test's output, for a look afterwards.
+        [ -f "$work/rec.wav" ] && cp "$work/rec.wav" "failed-$(basename "$0" .sh)-$failures.wav" &&
+            echo "      recording kept in $(pwd)/failed-$(basename "$0" .sh)-$failures.wav"
     fi
 }
 yes_if() { "$@" && echo yes || echo no; }
@@ -69,10 +72,11 @@ record() { # record SECONDS COMMAND...
     heard=$(bash "$server" decode "$work/rec.wav")
     rm -f "$work"/part*.wav
     sox "$work/rec.wav" "$work/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
-    cut=0
+    cut=0 sounds=
     for part in "$work"/part*.wav; do
         ms=$(soxi -D "$part" | awk '{printf "%d", $1 * 1000}')
         [ "$ms" -gt 0 ] && [ "$ms" -lt 90 ] && cut=$((cut + 1))
+        [ "$ms" -gt 0 ] && sounds+="$ms "
     done
 }
 finish() { # the verdict, with the dialers' own lines when something failed

@@ -27,7 +27,7 @@ for seconds in 0.2 1 3; do
         record "$(echo "$seconds + 2" | bc)" stall "$at" "$seconds"
         boxes=$(xdotool search --all --onlyvisible --pid "$dialer" --name '^Error$' | wc -l)
         check "stopped for $seconds s at $at s: each symbol heard once" \
-            "$(yes_if [ "$heard" = "$command" ])" "heard '$heard'"
+            "$(yes_if [ "$heard" = "$command" ])" "heard '$heard'; sounds of ${sounds}ms"
         check "stopped for $seconds s at $at s: no tone cut" "$(yes_if [ "$cut" = 0 ])" "$cut cut"
         check "stopped for $seconds s at $at s: no error box" "$(yes_if [ "$boxes" = 0 ])" \
             "$boxes boxes"
