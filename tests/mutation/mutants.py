@@ -597,4 +597,10 @@ MUTANTS = [
          file="tones/dialer.cpp",
          old="    QString failure = ptt.keys() ? lock_.lock([this] { return !stopRequested_; })",
          new="    QString failure = ptt.keys() ? QString()"),
+    dict(id="PTT13", area="tones",
+         desc="Dialer: the sound output opened only for the first tone, after the keying (the "
+              "lead waits for the stream to open)",
+         file="tones/dialer.cpp",
+         old="        player_.openAhead(command);\n",
+         new=""),
 ]

@@ -136,14 +136,15 @@ ptt_analyse() {
         -v changesfile="$work/changes" '
         function ms(s) { return sprintf("%.1f", s * 1000) }
         # When sample k sounded: by the polls of the half second after it was
-        # written, so that samples the recorder lost elsewhere do not count.
-        function when(k,   i, start, best) {
-            for (i = 1; i <= polls; i++) {
-                if (ns[i] >= k && ns[i] <= k + rate / 2) {
-                    start = tp[i] - ns[i] / rate
-                    if (best == "" || start < best) best = start
-                }
-            }
+        # written (so that samples the recorder lost elsewhere do not count),
+        # else by all later ones, else by all.
+        function when(k,   i, pass, start, best) {
+            for (pass = 1; pass <= 3 && best == ""; pass++)
+                for (i = 1; i <= polls; i++)
+                    if (pass == 3 || ns[i] >= k && (pass == 2 || ns[i] <= k + rate / 2)) {
+                        start = tp[i] - ns[i] / rate
+                        if (best == "" || start < best) best = start
+                    }
             return best + k / rate
         }
         {
