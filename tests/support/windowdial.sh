@@ -8,6 +8,8 @@
 set -uo pipefail
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR=$work/run PULSE_CLIENTCONFIG=$work/run/client.conf TMPDIR=$work/tmp
+# The dialers read no settings file of the user's (an output chosen there).
+export XDG_CONFIG_HOME=$work/config
 mkdir -p "$TMPDIR"
 unset PULSE_SERVER
 server=$(dirname "${BASH_SOURCE[0]}")/soundserver.sh
