@@ -30,18 +30,19 @@ constexpr char kStreamName[] = "Uplink";
 // in for libpulse's own: the executable exports them (tones/CMakeLists.txt),
 // and the dynamic linker looks in the executable before libpulse when the
 // plugin asks for them.
-extern "C" pa_context* pa_context_new(pa_mainloop_api* api, const char* /*name*/) {
+// (The parameters have libpulse's names.)
+extern "C" pa_context* pa_context_new(pa_mainloop_api* mainloop, const char* /*name*/) {
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kIconName);
-    pa_context* context = pa_context_new_with_proplist(api, kClientName, properties);
+    pa_context* context = pa_context_new_with_proplist(mainloop, kClientName, properties);
     pa_proplist_free(properties);
     return context;
 }
 
 // The program plays into nothing but the uplink.
-extern "C" pa_stream* pa_stream_new(pa_context* context, const char* /*name*/,
-                                    const pa_sample_spec* spec, const pa_channel_map* map) {
-    return pa_stream_new_with_proplist(context, kStreamName, spec, map, nullptr);
+extern "C" pa_stream* pa_stream_new(pa_context* c, const char* /*name*/, const pa_sample_spec* ss,
+                                    const pa_channel_map* map) {
+    return pa_stream_new_with_proplist(c, kStreamName, ss, map, nullptr);
 }
 
 // A stream into a sink chosen by name stays there: should that sink go, the
@@ -50,9 +51,9 @@ extern "C" pa_stream* pa_stream_new(pa_context* context, const char* /*name*/,
 // command would play there unnoticed. Into the default output (no device
 // named), the stream goes wherever the server's default goes, as before. No
 // other entry point does this, so libpulse's own is looked up behind this one.
-extern "C" int pa_stream_connect_playback(pa_stream* stream, const char* device,
-                                          const pa_buffer_attr* attributes, pa_stream_flags_t flags,
-                                          const pa_cvolume* volume, pa_stream* syncWith) {
+extern "C" int pa_stream_connect_playback(pa_stream* s, const char* dev, const pa_buffer_attr* attr,
+                                          pa_stream_flags_t flags, const pa_cvolume* volume,
+                                          pa_stream* sync_stream) {
     using Connect = int (*)(pa_stream*, const char*, const pa_buffer_attr*, pa_stream_flags_t,
                             const pa_cvolume*, pa_stream*);
     static const auto libpulse =
@@ -60,10 +61,10 @@ extern "C" int pa_stream_connect_playback(pa_stream* stream, const char* device,
     if (libpulse == nullptr) {
         return -PA_ERR_NOTIMPLEMENTED;
     }
-    if (device != nullptr) {
+    if (dev != nullptr) {
         flags = pa_stream_flags_t(flags | PA_STREAM_DONT_MOVE);
     }
-    return libpulse(stream, device, attributes, flags, volume, syncWith);
+    return libpulse(s, dev, attr, flags, volume, sync_stream);
 }
 
 namespace tones {

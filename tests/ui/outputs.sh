@@ -17,7 +17,7 @@ kind=$2
 command=1234567890
 sinks=speakers
 . "$(dirname "$0")/../support/windowdial.sh"
-export XDG_CONFIG_HOME=$work/config LC_ALL=C
+export LC_ALL=C
 
 # What uplink and speakers heard while COMMAND... ran and SECONDS passed ("-"
 # for a sink that is not there).
