@@ -141,7 +141,7 @@ unload_while_dialling() {
 heard_on 0.5 unload_while_dialling
 check "uplink unloaded" "$(uplink_listed && echo no || echo yes)" "$(pactl list short sinks)"
 check "uplink gone while dialling: the rest nowhere, and reported" \
-    "$(yes_if [ -z "$on_speakers" ] && [ "$boxes" -gt 0 ] && [ "${command#"${on_uplink#-}"}" != "$command" ])" \
+    "$([ -z "$on_speakers" ] && [ "$boxes" -gt 0 ] && [ "${command#"${on_uplink#-}"}" != "$command" ] && echo yes || echo no)" \
     "uplink '$on_uplink', speakers '$on_speakers', $boxes error boxes"
 : >"$work/dialer.log"
 press_and_answer() {

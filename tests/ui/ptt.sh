@@ -45,7 +45,7 @@ before=$(chatter)
 watched 2.2 press
 heard=$(bash "$server" decode "$work/rec.wav")
 check "whole command heard" "$(yes_if [ "$heard" = "$command" ])" "heard '$heard'"
-check "keyed once" "$(yes_if [ "$(wc -l <<<"$ptt_keyings")" = 1 ] && [ "$ptt_polled" = 1 ])" \
+check "keyed once" "$([ "$(wc -l <<<"$ptt_keyings")" = 1 ] && [ "$ptt_polled" = 1 ] && echo yes || echo no)" \
     "rigctld: $(wc -l <<<"$ptt_keyings"), polls: $ptt_polled; $ptt_keyings"
 check_keyings "a command"
 check "released at the end" "$(yes_if [ "$ptt_final" = 0 ])" "PTT $ptt_final"
@@ -95,7 +95,7 @@ terminated() {
 }
 watched 0.5 terminated
 read -r _ _ lead tail _ <<<"$ptt_keyings"
-check "released after SIGTERM" "$(yes_if [ "$ptt_final" = 0 ] && [ "$(wc -l <<<"$ptt_keyings")" = 1 ])" \
+check "released after SIGTERM" "$([ "$ptt_final" = 0 ] && [ "$(wc -l <<<"$ptt_keyings")" = 1 ] && echo yes || echo no)" \
     "PTT $ptt_final; $ptt_keyings"
 check "SIGTERM: keyed the lead before the first tone" \
     "$(within "$lead" "$ptt_lead" $((ptt_lead + 50)))" "lead $lead ms"
@@ -111,7 +111,7 @@ start_dialer
 record 2 press
 boxes=$(xdotool search --all --onlyvisible --pid "$dialer" --name '^Nothing sent$' | wc -l)
 check "no rigctld: one message" "$(yes_if [ "$boxes" = 1 ])" "$boxes boxes; $(grep dialer.ptt "$work/dialer.log")"
-check "no rigctld: no sound" "$(yes_if [ -z "$heard" ] && [ "$cut" = 0 ])" "heard '$heard'"
+check "no rigctld: no sound" "$([ -z "$heard" ] && [ "$cut" = 0 ] && echo yes || echo no)" "heard '$heard'"
 check "no rigctld: Hamlib's reason logged once" \
     "$(yes_if [ "$(grep -c "dialer.ptt: rig_open: IO error (Hamlib rig model 2, 127.0.0.1:$rig_port)" "$work/dialer.log")" = 1 ])" \
     "$(grep -v -E '^(ALSA lib|Cannot connect|jack|Jack)' "$work/dialer.log")"
@@ -122,5 +122,5 @@ start_rigctld "$rig_port" || exit 1
 watched 2.2 press
 heard=$(bash "$server" decode "$work/rec.wav")
 check "rigctld started again: the next press keys and dials" \
-    "$(yes_if [ "$heard" = "$command" ] && [ "$(wc -l <<<"$ptt_keyings")" = 1 ])" "heard '$heard'; $ptt_keyings"
+    "$([ "$heard" = "$command" ] && [ "$(wc -l <<<"$ptt_keyings")" = 1 ] && echo yes || echo no)" "heard '$heard'; $ptt_keyings"
 finish
