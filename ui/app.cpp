@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFile>
+#include <QPointer>
 #include <QSettings>
 #include <QSocketNotifier>
 #include <QThread>
@@ -208,22 +209,31 @@ void addStationSettings(QWidget& window, tones::Dialer& dialer) {
     window.addAction(action);
     window.setContextMenuPolicy(Qt::ActionsContextMenu);
     QObject::connect(action, &QAction::triggered, &window, [&window, &dialer] {
-        QList<StationDialog::Choice> outputs;
-        QString error;
-        for (const tones::OutputInfo& output :
-             tones::listOutputs(&error).value_or(QList<tones::OutputInfo>{})) {
-            outputs.append({output.name,
-                            output.description.isEmpty()
-                                ? output.name
-                                : QStringLiteral("%1 (%2)").arg(output.description, output.name)});
-        }
         QList<StationDialog::Choice> models;
         for (const tones::RigModelInfo& rig : tones::rigModels()) {
             models.append({QString::number(rig.model),
                            QStringLiteral("%1 %2 (%3)").arg(rig.maker, rig.name).arg(rig.model)});
         }
-        auto* dialog = new StationDialog(dialer.station(), outputs, models, &window);
+        auto* dialog = new StationDialog(dialer.station(), models, &window);
         dialog->setAttribute(Qt::WA_DeleteOnClose);
+        // The outputs are asked for on the dialer's thread: a sound server that
+        // does not answer holds it for seconds, not the window.
+        QMetaObject::invokeMethod(&dialer, [dialog = QPointer<StationDialog>(dialog)] {
+            QString error;
+            QList<StationDialog::Choice> outputs;
+            for (const tones::OutputInfo& output :
+                 tones::listOutputs(&error).value_or(QList<tones::OutputInfo>{})) {
+                outputs.append({output.name, output.description.isEmpty()
+                                                 ? output.name
+                                                 : QStringLiteral("%1 (%2)").arg(output.description,
+                                                                                 output.name)});
+            }
+            QMetaObject::invokeMethod(qApp, [dialog, outputs, error] {
+                if (dialog) {
+                    dialog->showOutputs(outputs, error);
+                }
+            });
+        });
         // "Key for 1 s": on the dialer's thread, in turn with the dials.
         QObject::connect(
             dialog, &StationDialog::keyTestRequested, &dialer,

@@ -8,24 +8,18 @@
 
 namespace ui {
 
-StationDialog::StationDialog(const tones::StationSettings& current, const QList<Choice>& outputs,
-                             const QList<Choice>& rigModels, QWidget* parent)
+StationDialog::StationDialog(const tones::StationSettings& current, const QList<Choice>& rigModels,
+                             QWidget* parent)
     : QDialog(parent), form_(std::make_unique<Ui::StationDialog>()),
       rigModel_(current.ptt.rigModel) {
     form_->setupUi(this);
 
     QComboBox& output = *form_->outputChoice;
     output.addItem(tr("Default output"), QString());
-    for (const Choice& choice : outputs) {
-        output.addItem(choice.label, choice.value);
+    if (!current.output.isEmpty()) {
+        output.addItem(tr("%1 (looking for it...)").arg(current.output), current.output);
+        output.setCurrentIndex(1);
     }
-    // An output chosen before and not there now stays chosen until changed.
-    int chosen = output.findData(current.output);
-    if (chosen < 0) {
-        chosen = output.count();
-        output.addItem(tr("%1 (not there now)").arg(current.output), current.output);
-    }
-    output.setCurrentIndex(chosen);
 
     form_->pttTypeChoice->addItems(tones::kPttTypes);
     form_->pttTypeChoice->setCurrentText(current.ptt.type);
@@ -88,6 +82,25 @@ tones::StationSettings StationDialog::settings() const {
     ptt.leadMs = form_->leadSpin->value();
     ptt.tailMs = form_->tailSpin->value();
     return station;
+}
+
+void StationDialog::showOutputs(const QList<Choice>& outputs, const QString& error) {
+    QComboBox& output = *form_->outputChoice;
+    const QString chosen = output.currentData().toString();
+    while (output.count() > 1) {
+        output.removeItem(1);
+    }
+    for (const Choice& choice : outputs) {
+        output.addItem(choice.label, choice.value);
+    }
+    int index = output.findData(chosen);
+    if (index < 0) {
+        index = output.count();
+        output.addItem(error.isEmpty() ? tr("%1 (not there now)").arg(chosen)
+                                       : tr("%1 (not listed: %2)").arg(chosen, error),
+                       chosen);
+    }
+    output.setCurrentIndex(index);
 }
 
 void StationDialog::showKeyTestResult(const QString& error) {

@@ -27,16 +27,20 @@ public:
         QString label;
     };
 
-    // `outputs` are the sound server's outputs now (by sink name), `rigModels`
-    // Hamlib's models (by number).
-    StationDialog(const tones::StationSettings& current, const QList<Choice>& outputs,
-                  const QList<Choice>& rigModels, QWidget* parent = nullptr);
+    // `rigModels` are Hamlib's models (by number). The sound server's outputs
+    // (by sink name) come later, through showOutputs(): asking a server that
+    // does not answer takes seconds.
+    StationDialog(const tones::StationSettings& current, const QList<Choice>& rigModels,
+                  QWidget* parent = nullptr);
     ~StationDialog() override;
 
     tones::StationSettings settings() const;
     const Ui::StationDialog& form() const { return *form_; }
 
 public slots:
+    // The sound server's outputs now, or why there are none. The output chosen
+    // stays chosen; one chosen before and not there now is marked so.
+    void showOutputs(const QList<Choice>& outputs, const QString& error);
     // The keying test has ended: empty when the transmitter was keyed and
     // released, else why not.
     void showKeyTestResult(const QString& error);

@@ -90,13 +90,59 @@ private slots:
         tones::StationSettings given;
         given.output = "usb-radio";
         given.ptt = {"CM108", 2, "localhost:4532", "/dev/hidraw0", 300, 50};
-        ui::StationDialog dialog(given, {{"speakers", "Speakers (speakers)"}},
+        ui::StationDialog dialog(given,
                                  {{"1", "Hamlib Dummy (1)"}, {"2", "Hamlib NET rigctl (2)"}});
+        dialog.showOutputs({{"speakers", "Speakers (speakers)"}}, {});
         QCOMPARE(flat(dialog.settings()), flat(given));
         QCOMPARE(dialog.form().outputChoice->currentText(), "usb-radio (not there now)");
         dialog.form().rigModelChoice->setEditText("3073");
         dialog.form().outputChoice->setCurrentIndex(0);
         QCOMPARE(flat(dialog.settings()), "|CM108|3073|localhost:4532|/dev/hidraw0|300|50");
+    }
+
+    // The outputs arrive after the dialog shows: what is chosen when they come
+    // (given, or picked by the operator meanwhile) stays chosen, and the list
+    // is the server's, once.
+    void outputsArriveLater_data() {
+        QTest::addColumn<QString>("given");
+        QTest::addColumn<int>("pickedMeanwhile"); // -1: none
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QString>("shownBefore");
+        QTest::addColumn<QString>("shownAfter");
+        QTest::addColumn<QString>("chosen");
+        // clang-format off
+        QTest::newRow("default") << "" << -1 << "" << "Default output" << "Default output" << "";
+        QTest::newRow("there") << "uplink" << -1 << "" << "uplink (looking for it...)" << "Radio uplink (uplink)" << "uplink";
+        QTest::newRow("gone") << "usb" << -1 << "" << "usb (looking for it...)" << "usb (not there now)" << "usb";
+        QTest::newRow("default picked") << "uplink" << 0 << "" << "Default output" << "Default output" << "";
+        QTest::newRow("no answer") << "uplink" << -1 << "no answer within 3 s" << "uplink (looking for it...)" << "uplink (not listed: no answer within 3 s)" << "uplink";
+        // clang-format on
+    }
+    void outputsArriveLater() {
+        QFETCH(QString, given);
+        QFETCH(int, pickedMeanwhile);
+        QFETCH(QString, error);
+        QFETCH(QString, shownBefore);
+        QFETCH(QString, shownAfter);
+        QFETCH(QString, chosen);
+        tones::StationSettings station;
+        station.output = given;
+        ui::StationDialog dialog(station, {});
+        QComboBox& output = *dialog.form().outputChoice;
+        if (pickedMeanwhile >= 0) {
+            output.setCurrentIndex(pickedMeanwhile);
+        }
+        QCOMPARE(output.currentText(), shownBefore);
+        QList<ui::StationDialog::Choice> listed;
+        if (error.isEmpty()) {
+            listed = {{"speakers", "Desk speakers (speakers)"},
+                      {"uplink", "Radio uplink (uplink)"}};
+        }
+        dialog.showOutputs(listed, error);
+        dialog.showOutputs(listed, error);
+        QCOMPARE(output.currentText(), shownAfter);
+        QCOMPARE(dialog.settings().output, chosen);
+        QCOMPARE(output.count(), 1 + listed.size() + (output.findData(chosen) > listed.size()));
     }
 };
 
