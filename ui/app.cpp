@@ -102,6 +102,35 @@ private:
     QSocketNotifier* notifier_ = nullptr;
 };
 
+// The dialer on a thread of its own, as the window and --send use it: started
+// by start(); stop() (or the destructor) lets a dial in hand end without
+// waiting on anyone's OK and waits for it.
+class DialerThread final {
+public:
+    DialerThread(const tones::StationSettings& station, const QString& logFile)
+        : dialer(QCoreApplication::applicationDirPath()) {
+        thread_.setObjectName(QStringLiteral("dialer"));
+        dialer.setStation(station);
+        dialer.setLogFile(logFile);
+        dialer.moveToThread(&thread_);
+    }
+    ~DialerThread() { stop(); }
+    DialerThread(const DialerThread&) = delete;
+    DialerThread& operator=(const DialerThread&) = delete;
+
+    void start() { thread_.start(); }
+    void stop() {
+        dialer.prepareForShutdown();
+        thread_.quit();
+        thread_.wait();
+    }
+
+    tones::Dialer dialer;
+
+private:
+    QThread thread_;
+};
+
 // Prints the sound server's outputs, "name<TAB>description" a line.
 int listOutputs(int argc, char** argv) {
     const QCoreApplication app(argc, argv);
@@ -152,12 +181,8 @@ int sendCommand(int argc, char** argv, const CommandLine& line,
     std::printf("%s\n", qPrintable(composed.command));
     std::fflush(stdout);
 
-    QThread dialThread;
-    dialThread.setObjectName(QStringLiteral("dialer"));
-    tones::Dialer dialer(QCoreApplication::applicationDirPath());
-    dialer.setStation(station);
-    dialer.setLogFile(logFile);
-    dialer.moveToThread(&dialThread);
+    DialerThread dialerThread(station, logFile);
+    tones::Dialer& dialer = dialerThread.dialer;
     int status = 0;
     const auto complain = [&status](const QString& text) {
         std::fprintf(stderr, "%s\n", qPrintable(text));
@@ -189,14 +214,13 @@ int sendCommand(int argc, char** argv, const CommandLine& line,
                      });
     QObject::connect(&dialer, &tones::Dialer::dialFinished, &app, &QCoreApplication::quit);
     const TerminationSignals terminationSignals([&dialer] { dialer.requestStop(); });
-    dialThread.start();
+    dialerThread.start();
     const QString name = request.entry->name.isEmpty() ? QString() : request.entry->name.toString();
     QMetaObject::invokeMethod(&dialer, [&dialer, command = composed.command, name] {
         dialer.dial(command, name, QStringLiteral("command-line"));
     });
     QCoreApplication::exec();
-    dialThread.quit();
-    dialThread.wait();
+    dialerThread.stop();
     return status;
 }
 
@@ -299,12 +323,8 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     // The dial path: the window asks, the dialer on its own thread waits for
     // its turn, sends the tones and reports back. The window stays painted
     // meanwhile and takes no input.
-    QThread dialThread;
-    dialThread.setObjectName(QStringLiteral("dialer"));
-    tones::Dialer dialer(QCoreApplication::applicationDirPath());
-    dialer.setStation(station);
-    dialer.setLogFile(logFile);
-    dialer.moveToThread(&dialThread);
+    DialerThread dialerThread(station, logFile);
+    tones::Dialer& dialer = dialerThread.dialer;
 
     const timecal::SystemClock clock;
     QtWarningBox warnings;
@@ -343,7 +363,7 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
         // refuses while a command dials.
         QCoreApplication::exit(0);
     });
-    dialThread.start();
+    dialerThread.start();
 
     // Starting the audio system takes a tenth of a second of the dialer's
     // thread: once the window has been painted, so that the window comes first.
@@ -355,9 +375,7 @@ int runDialer(int argc, char** argv, const RunHooks& hooks) {
     });
     window.show();
     const int status = app.exec();
-    dialer.prepareForShutdown();
-    dialThread.quit();
-    dialThread.wait();
+    dialerThread.stop();
     return status;
 }
 
