@@ -603,4 +603,16 @@ MUTANTS = [
          file="tones/dialer.cpp",
          old="        player_.openAhead(command);\n",
          new=""),
+    dict(id="ST01", area="ui",
+         desc="Station settings: the outputs' list resets the output to the one given, over "
+              "what the operator picked while it came",
+         file="ui/stationdialog.cpp",
+         old="    const QString chosen = output.currentData().toString();",
+         new="    const QString chosen = output.itemData(output.count() - 1).toString();"),
+    dict(id="ST02", area="ui",
+         desc="Station settings: a second list of outputs is added to the first",
+         file="ui/stationdialog.cpp",
+         old="    while (output.count() > 1) {",
+         new="    while (false && output.count() > 1) {"),
 ]
+
