@@ -43,6 +43,9 @@ yes_if() { "$@" && echo yes || echo no; }
 bash "$server" start "$kind" "$XDG_RUNTIME_DIR" $$ ${sinks:-} || exit 1
 runtime=$XDG_RUNTIME_DIR
 
+window_of() { # window_of PID: the dialer's window, once it shows
+    timeout 20 xdotool search --sync --all --onlyvisible --pid "$1" --name KESTREL | head -n 1
+}
 # A dialer whose focus is on the free-text box's button, holding $command; its
 # stdout and stderr go to $work/dialer.log.
 start_dialer() { # start_dialer [ENV...] [-- ARGUMENT...]
@@ -55,7 +58,7 @@ start_dialer() { # start_dialer [ENV...] [-- ARGUMENT...]
     env "${environment[@]}" "$exe" "${dialer_args[@]}" "$@" >>"$work/dialer.log" 2>&1 &
     pids+=($!)
     dialer=$!
-    window=$(timeout 20 xdotool search --sync --all --onlyvisible --pid "$dialer" --name KESTREL | head -n 1)
+    window=$(window_of "$dialer")
     sleep 0.3
     # 38 tabs reach the free-text box, one more its send button.
     xdotool windowfocus --sync "$window" key --delay 2 $(printf 'Tab %.0s' $(seq 38))

@@ -9,17 +9,12 @@
 exe=$1
 picture=$2
 kind=pulseaudio
-command=
 . "$(dirname "$0")/../support/windowdial.sh"
 
 # The window's picture is compiled into the executable.
 bytes=$(od -An -tx1 -j 100 -N 24 "$picture" | tr -d ' \n' | sed 's/../\\x&/g')
-check "picture in the executable" "$(LC_ALL=C grep -qaP "$bytes" "$exe" && echo yes || echo no)" \
-    "$picture"
+check "picture in the executable" "$(yes_if env LC_ALL=C grep -qaP "$bytes" "$exe")" "$picture"
 
-window_of() { # window_of PID
-    timeout 20 xdotool search --sync --all --onlyvisible --pid "$1" --name KESTREL | head -n 1
-}
 "$exe" >>"$work/dialer.log" 2>&1 &
 pid_a=$!
 "$exe" >>"$work/dialer.log" 2>&1 &
@@ -53,6 +48,5 @@ kill_a() {
 }
 kill_a
 record 2.5 xdotool windowfocus "$b" key space
-check "a dead dialer's lock holds nothing up" "$([ "$heard" = "**33##" ] && echo yes || echo no)" \
-    "heard '$heard'"
+check "a dead dialer's lock holds nothing up" "$(yes_if [ "$heard" = "**33##" ])" "heard '$heard'"
 finish
