@@ -15,6 +15,9 @@ kind=${2:-pulseaudio}
 dials=${3:-20}
 command=**31##
 here=$(dirname "${BASH_SOURCE[0]}")
+# The PTT's time base comes from the recorder's fragments (pttwatch.sh), which
+# PipeWire delivers once a cycle: the recorder's own 5 ms cycles, not 21 ms.
+export SOUNDSERVER_CYCLES=short
 . "$here/../tests/support/windowdial.sh"
 . "$here/../tests/support/pttwatch.sh"
 

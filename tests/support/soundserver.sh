@@ -19,6 +19,9 @@
 #   soundserver.sh stop-recording RUNTIME_DIR  ends every recording
 #   soundserver.sh decode WAV                  prints the DTMF symbols heard in it
 #
+# With PipeWire, a graph cycle lasts at least 21 ms (SOUNDSERVER_CYCLES=short:
+# as short as a stream asks; see below).
+#
 # Clients find it with XDG_RUNTIME_DIR=RUNTIME_DIR and
 # PULSE_CLIENTCONFIG=RUNTIME_DIR/client.conf (no autospawn of a server with the
 # machine's own sound cards), PULSE_SERVER unset.
@@ -221,6 +224,17 @@ mkdir -p "$XDG_CONFIG_HOME/wireplumber/main.lua.d" "$XDG_CONFIG_HOME/wireplumber
 printf '%s_monitor.enabled = false\n' alsa v4l2 libcamera \
     >"$XDG_CONFIG_HOME/wireplumber/main.lua.d/60-no-devices.lua"
 echo "bluez_monitor.enabled = false" >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lua.d/60-no-devices.lua"
+# PipeWire runs its whole graph at the shortest latency any stream asks for. The
+# recorder asks for 10 ms (see record), which gives 5 ms cycles, and this
+# machine's threads are not real-time: now and then a cycle came late and left
+# 5-10 ms of silence inside a tone, which multimon heard as that tone twice. So
+# a cycle is at least Debian's default quantum (1024 samples, 21 ms), unless
+# SOUNDSERVER_CYCLES=short keeps the recorder's.
+if [ "${SOUNDSERVER_CYCLES:-}" != short ]; then
+    mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire.conf.d"
+    echo "context.properties = { default.clock.min-quantum = 1024 }" \
+        >"$XDG_CONFIG_HOME/pipewire/pipewire.conf.d/60-min-quantum.conf"
+fi
 
 # The server ends with its owner, also when this script is stopped half way.
 daemon watch bash -c "while kill -0 $owner 2>/dev/null; do sleep 0.5; done; exec bash '$0' stop '$rt'"

@@ -15,6 +15,12 @@
 exe=$1
 kind=$2
 command=**31##
+# The PTT's time base comes from the recorder's fragments (pttwatch.sh), which
+# PipeWire delivers once a cycle: the recorder's own 5 ms cycles, not 21 ms.
+# With 21 ms cycles the tails read 91-97 ms: the dialer goes by what the server
+# has taken, pipewire-pulse takes a tone up to a cycle before the monitor hears
+# it and reports no delay for a null sink.
+export SOUNDSERVER_CYCLES=short
 . "$(dirname "$0")/../support/windowdial.sh"
 . "$(dirname "$0")/../support/pttwatch.sh"
 
