@@ -229,7 +229,10 @@ echo "bluez_monitor.enabled = false" >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lu
 # machine's threads are not real-time: now and then a cycle came late and left
 # 5-10 ms of silence inside a tone, which multimon heard as that tone twice. So
 # a cycle is at least Debian's default quantum (1024 samples, 21 ms), unless
-# SOUNDSERVER_CYCLES=short keeps the recorder's.
+# SOUNDSERVER_CYCLES=short keeps the recorder's: the tests that hold the
+# dialer's own account of what sounded against the recording (the PTT's times,
+# what a killed server cut) need it, since the server takes a tone up to a
+# cycle before its monitor hears it.
 if [ "${SOUNDSERVER_CYCLES:-}" != short ]; then
     mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire.conf.d"
     echo "context.properties = { default.clock.min-quantum = 1024 }" \
