@@ -18,6 +18,7 @@
 #                                                  stop-recording
 #   soundserver.sh stop-recording RUNTIME_DIR  ends every recording
 #   soundserver.sh decode WAV                  prints the DTMF symbols heard in it
+#   soundserver.sh heard WAV                   the same, told one sound at a time
 #
 # With PipeWire, a graph cycle lasts at least 21 ms (SOUNDSERVER_CYCLES=short:
 # as short as a stream asks; see below).
@@ -75,6 +76,9 @@ wait_for() { # seconds, command...: until the command succeeds; false if it neve
         sleep 0.02
     done
 }
+decode() { # wav: the DTMF symbols heard in it
+    timeout 30 multimon-ng -q -a DTMF -t wav "$1" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
+}
 holds_samples() { # wav
     [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt 44 ]
 }
@@ -110,7 +114,27 @@ add-sink)
     rt=$2 # and on below
     ;;
 decode)
-    timeout 30 multimon-ng -q -a DTMF -t wav "$2" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
+    decode "$2"
+    exit 0
+    ;;
+heard)
+    # Sounds apart by 20 ms of silence or more, as the tone files' gaps are,
+    # each decoded on its own. A late cycle of a short-cycled PipeWire leaves a
+    # few ms of silence inside a tone, and the decoder then hears that tone
+    # twice; so a sound too short to hold two tones (98 ms each) that is heard
+    # as one symbol repeated counts once. A tone sent twice is two sounds, or
+    # one of 196 ms or more.
+    parts=$(mktemp -d) || exit 1
+    sox "$2" "$parts/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
+    for part in "$parts"/part*.wav; do
+        symbols=$(decode "$part")
+        if [ -n "$symbols" ] && [ -z "${symbols//"${symbols:0:1}"/}" ] &&
+            awk -v s="$(soxi -D "$part")" 'BEGIN { exit !(s < 0.15) }'; then
+            symbols=${symbols:0:1}
+        fi
+        printf '%s' "$symbols"
+    done
+    rm -rf "$parts"
     exit 0
     ;;
 esac
@@ -232,7 +256,8 @@ echo "bluez_monitor.enabled = false" >"$XDG_CONFIG_HOME/wireplumber/bluetooth.lu
 # SOUNDSERVER_CYCLES=short keeps the recorder's: the tests that hold the
 # dialer's own account of what sounded against the recording (the PTT's times,
 # what a killed server cut) need it, since the server takes a tone up to a
-# cycle before its monitor hears it.
+# cycle before its monitor hears it. They tell the symbols with `heard`, which
+# counts a tone with such a gap once.
 if [ "${SOUNDSERVER_CYCLES:-}" != short ]; then
     mkdir -p "$XDG_CONFIG_HOME/pipewire/pipewire.conf.d"
     echo "context.properties = { default.clock.min-quantum = 1024 }" \

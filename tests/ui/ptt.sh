@@ -49,7 +49,7 @@ press() { xdotool windowfocus "$window" key space; }
 start_dialer
 before=$(chatter)
 watched 2.2 press
-heard=$(bash "$server" decode "$work/rec.wav")
+heard=$(bash "$server" heard "$work/rec.wav")
 check "whole command heard" "$(yes_if [ "$heard" = "$command" ])" "heard '$heard'"
 check "keyed once" "$([ "$(wc -l <<<"$ptt_keyings")" = 1 ] && [ "$ptt_polled" = 1 ] && echo yes || echo no)" \
     "rigctld: $(wc -l <<<"$ptt_keyings"), polls: $ptt_polled; $ptt_keyings"
@@ -73,7 +73,7 @@ failing() {
     xdotool windowfocus --sync "$box" key Return
 }
 watched 1.2 failing
-heard=$(bash "$server" decode "$work/rec.wav")
+heard=$(bash "$server" heard "$work/rec.wav")
 check "all but the missing tone heard" "$(yes_if [ "$heard" = 12# ])" "heard '$heard'"
 read -r seen <"$work/box-seen"
 read -r closed <"$work/box-closed"
@@ -126,7 +126,7 @@ for box in $(xdotool search --all --onlyvisible --pid "$dialer" --name '^Nothing
 done
 start_rigctld "$rig_port" || exit 1
 watched 2.2 press
-heard=$(bash "$server" decode "$work/rec.wav")
+heard=$(bash "$server" heard "$work/rec.wav")
 check "rigctld started again: the next press keys and dials" \
     "$([ "$heard" = "$command" ] && [ "$(wc -l <<<"$ptt_keyings")" = 1 ] && echo yes || echo no)" "heard '$heard'; $ptt_keyings"
 finish

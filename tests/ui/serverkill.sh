@@ -46,7 +46,7 @@ for run in $(seq "$kills"); do
     bash "$server" stop-recording "$runtime"
     reported=$(grep -c "not sent:" "$work/dialer.log")
     grep "device failed" "$work/dialer.log"; : >"$work/dialer.log"
-    heard=$(bash "$server" decode "$work/rec.wav")
+    heard=$(bash "$server" heard "$work/rec.wav")
     # Whole tones are those heard for 90 ms or more: a tone the kill cut short
     # did not sound whole, though the decoder may have taken its piece. Where
     # the server died is known to the dialer only within the device's report
