@@ -39,12 +39,30 @@ check() { # check NAME OK DETAIL: OK is "yes" when the check holds
     fi
 }
 yes_if() { "$@" && echo yes || echo no; }
+# Once in a CI run an xdotool call could not reach the X server ("Can't open
+# display"): a dialer was left without its command typed. xdotool has done
+# nothing then, so it is asked again, and the test's output says so.
+x_again() { # COMMAND...: runs it, again while xdotool in it cannot open the display
+    local err=${TMPDIR:-/tmp}/xdotool.$BASHPID.err status try
+    for try in 1 2 3 4 5; do
+        "$@" 2>"$err"
+        status=$?
+        grep -q "^Error: Can't open display" "$err" || break
+        echo "xdotool could not reach the X server (try $try of 5): $*" >&2
+        sleep 0.2
+    done
+    cat "$err" >&2
+    rm -f "$err"
+    return "$status"
+}
+xdotool() { x_again command xdotool "$@"; }
+export -f x_again xdotool
 
 bash "$server" start "$kind" "$XDG_RUNTIME_DIR" $$ ${sinks:-} || exit 1
 runtime=$XDG_RUNTIME_DIR
 
 window_of() { # window_of PID: the dialer's window, once it shows
-    timeout 20 xdotool search --sync --all --onlyvisible --pid "$1" --name KESTREL | head -n 1
+    x_again timeout 20 xdotool search --sync --all --onlyvisible --pid "$1" --name KESTREL | head -n 1
 }
 # A dialer whose focus is on the free-text box's button, holding $command; its
 # stdout and stderr go to $work/dialer.log.

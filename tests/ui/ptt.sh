@@ -66,7 +66,7 @@ command=125#
 exe=$work/no5/$(basename "$exe") start_dialer
 failing() {
     press
-    box=$(timeout 10 xdotool search --sync --all --onlyvisible --pid "$dialer" --name '^Error$' | head -n 1)
+    box=$(x_again timeout 10 xdotool search --sync --all --onlyvisible --pid "$dialer" --name '^Error$' | head -n 1)
     echo "$EPOCHREALTIME" >"$work/box-seen"
     sleep 1
     echo "$EPOCHREALTIME" >"$work/box-closed"
