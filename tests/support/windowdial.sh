@@ -39,16 +39,31 @@ check() { # check NAME OK DETAIL: OK is "yes" when the check holds
     fi
 }
 yes_if() { "$@" && echo yes || echo no; }
-# Once in a CI run an xdotool call could not reach the X server ("Can't open
-# display"): a dialer was left without its command typed. xdotool has done
-# nothing then, so it is asked again, and the test's output says so.
-x_again() { # COMMAND...: runs it, again while xdotool in it cannot open the display
-    local err=${TMPDIR:-/tmp}/xdotool.$BASHPID.err status try
+# xdotool, asked again when it failed for a reason that left it undone:
+# - it could not reach the X server ("Can't open display"; seen once in a CI
+#   run, leaving a dialer without its command typed);
+# - a search met a window that went away while it looked (BadWindow): a dialer
+#   just killed, or a window Qt makes and drops at start-up. A search only
+#   looks, so looking again is safe; other commands are not repeated for it.
+# Each try again is said in the test's output.
+x_again() { # COMMAND...: runs it, again (up to 5 tries) for the reasons above
+    local err=${TMPDIR:-/tmp}/xdotool.$BASHPID.err status try why arg after=
+    local searches=no
+    for arg in "$@"; do
+        [ "$after" = xdotool ] && [ "$arg" = search ] && searches=yes
+        after=$arg
+    done
     for try in 1 2 3 4 5; do
         "$@" 2>"$err"
         status=$?
-        grep -q "^Error: Can't open display" "$err" || break
-        echo "xdotool could not reach the X server (try $try of 5): $*" >&2
+        if grep -q "^Error: Can't open display" "$err"; then
+            why="could not reach the X server"
+        elif [ "$searches" = yes ] && [ "$status" != 0 ] && grep -q BadWindow "$err"; then
+            why="met a window that went away"
+        else
+            break
+        fi
+        echo "xdotool $why (try $try of 5): $*" >&2
         sleep 0.2
     done
     cat "$err" >&2
