@@ -19,6 +19,8 @@
 #   soundserver.sh stop-recording RUNTIME_DIR  ends every recording
 #   soundserver.sh decode WAV                  prints the DTMF symbols heard in it
 #   soundserver.sh heard WAV                   the same, told one sound at a time
+#   soundserver.sh sounds WAV DIR              splits it into DIR/part*.wav, a sound
+#                                              each (apart by 20 ms of silence or more)
 #
 # With PipeWire, a graph cycle lasts at least 21 ms (SOUNDSERVER_CYCLES=short:
 # as short as a stream asks; see below).
@@ -79,6 +81,10 @@ wait_for() { # seconds, command...: until the command succeeds; false if it neve
 decode() { # wav: the DTMF symbols heard in it
     timeout 30 multimon-ng -q -a DTMF -t wav "$1" 2>/dev/null | sed -n 's/^DTMF: //p' | tr -d '\n'
 }
+split_sounds() { # wav dir: its sounds, as the tone files' gaps part them, in dir/part*.wav
+    rm -f "$2"/part*.wav
+    sox "$1" "$2/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
+}
 holds_samples() { # wav
     [ "$(stat -c %s "$1" 2>/dev/null || echo 0)" -gt 44 ]
 }
@@ -117,15 +123,18 @@ decode)
     decode "$2"
     exit 0
     ;;
+sounds)
+    split_sounds "$2" "$3"
+    exit 0
+    ;;
 heard)
-    # Sounds apart by 20 ms of silence or more, as the tone files' gaps are,
-    # each decoded on its own. A late cycle of a short-cycled PipeWire leaves a
-    # few ms of silence inside a tone, and the decoder then hears that tone
-    # twice; so a sound too short to hold two tones (98 ms each) that is heard
-    # as one symbol repeated counts once. A tone sent twice is two sounds, or
-    # one of 196 ms or more.
+    # Each sound decoded on its own. A late cycle of a short-cycled PipeWire
+    # leaves a few ms of silence inside a tone, and the decoder then hears that
+    # tone twice; so a sound too short to hold two tones (98 ms each) that is
+    # heard as one symbol repeated counts once. A tone sent twice is two
+    # sounds, or one of 196 ms or more.
     parts=$(mktemp -d) || exit 1
-    sox "$2" "$parts/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
+    split_sounds "$2" "$parts"
     for part in "$parts"/part*.wav; do
         symbols=$(decode "$part")
         if [ -n "$symbols" ] && [ -z "${symbols//"${symbols:0:1}"/}" ] &&

@@ -106,8 +106,7 @@ record() { # record SECONDS COMMAND...
     sleep "$1"
     bash "$server" stop-recording "$runtime"
     heard=$(bash "$server" decode "$work/rec.wav")
-    rm -f "$work"/part*.wav
-    sox "$work/rec.wav" "$work/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
+    bash "$server" sounds "$work/rec.wav" "$work"
     cut=0 sounds=
     for part in "$work"/part*.wav; do
         ms=$(soxi -D "$part" | awk '{printf "%d", $1 * 1000}')

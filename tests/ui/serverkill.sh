@@ -53,8 +53,7 @@ for run in $(seq "$kills"); do
     # step, so a tone whose sound the kill met within 20 ms of its end (the
     # recording ends less than 20 ms after the last sound, which lasted 75 ms
     # or more) may count either way; every other tone counts exactly.
-    rm -f "$work"/part*.wav
-    sox "$work/rec.wav" "$work/part.wav" silence 1 0.002 2% 1 0.02 2% : newfile : restart 2>/dev/null
+    bash "$server" sounds "$work/rec.wav" "$work"
     parts=("$work"/part*.wav)
     last=${parts[-1]}
     sox "$last" "$work/sound.wav" reverse silence 1 0.001 2% reverse 2>/dev/null
